@@ -1,0 +1,12 @@
+# vx_add_test(NAME name LABEL core|ui|e2e SOURCES ... LIBS ...)
+# One test executable per area, registered test by test with CTest.
+function(vx_add_test)
+    cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    set(_props LABELS ${T_LABEL})
+    if(T_PROPERTIES)
+        list(APPEND _props ${T_PROPERTIES})
+    endif()
+    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${_props})
+endfunction()

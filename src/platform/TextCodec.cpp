@@ -1,0 +1,136 @@
+#include "TextCodec.h"
+
+namespace vx::win {
+
+namespace {
+
+constexpr char32_t Replacement = 0xFFFD;
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+void AppendUtf16(std::vector<std::uint8_t>& out, char16_t unit) {
+    out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(unit >> 8));
+}
+
+// Decodes one UTF-8 sequence at text[i], advancing i; invalid input yields U+FFFD.
+char32_t NextCodePoint(std::string_view text, std::size_t& i) {
+    const auto lead = static_cast<unsigned char>(text[i++]);
+    if (lead < 0x80) {
+        return lead;
+    }
+    int extra = 0;
+    char32_t c = 0;
+    char32_t min = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1, c = lead & 0x1F, min = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2, c = lead & 0x0F, min = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3, c = lead & 0x07, min = 0x10000;
+    } else {
+        return Replacement;
+    }
+    for (int k = 0; k < extra; ++k) {
+        if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            return Replacement;
+        }
+        c = (c << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
+    }
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        return Replacement;
+    }
+    return c;
+}
+
+} // namespace
+
+std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size) {
+    std::string out;
+    out.reserve(size / 2);
+    std::size_t i = 0;
+    const auto unitAt = [&](std::size_t at) {
+        return static_cast<char16_t>(data[at] | (data[at + 1] << 8));
+    };
+    while (i + 1 < size) {
+        const char16_t unit = unitAt(i);
+        i += 2;
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < size) {
+            const char16_t low = unitAt(i);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                i += 2;
+                AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                continue;
+            }
+        }
+        AppendUtf8(out, (unit >= 0xD800 && unit <= 0xDFFF) ? Replacement : unit);
+    }
+    if (i < size) {
+        AppendUtf8(out, Replacement);
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text) {
+    std::vector<std::uint8_t> out;
+    out.reserve(text.size() * 2);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char32_t c = NextCodePoint(text, i);
+        if (c >= 0x10000) {
+            AppendUtf16(out, static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            AppendUtf16(out, static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        } else {
+            AppendUtf16(out, static_cast<char16_t>(c));
+        }
+    }
+    return out;
+}
+
+std::string FoldCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z') {
+            x = static_cast<char>(x - 'A' + 'a');
+        }
+        if (y >= 'A' && y <= 'Z') {
+            y = static_cast<char>(y - 'A' + 'a');
+        }
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace vx::win

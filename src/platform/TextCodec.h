@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Text conversions the Windows substitute needs. Byte strings are UTF-8, the code page of
+// this system; "wide" text is UTF-16LE as Windows stores it.
+namespace vx::win {
+
+// UTF-16LE bytes to UTF-8. Unpaired surrogates and a trailing odd byte become U+FFFD.
+std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size);
+
+// UTF-8 to UTF-16LE bytes. Invalid UTF-8 bytes become U+FFFD.
+std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text);
+
+// ASCII case folding, the comparison Windows applies to key and value names.
+std::string FoldCase(std::string_view text);
+bool SameText(std::string_view a, std::string_view b);
+
+} // namespace vx::win
