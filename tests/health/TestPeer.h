@@ -1,0 +1,58 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vx::test {
+
+// A raw-socket HTTP peer on 127.0.0.1 and a free port, for client tests: it reads each request
+// head and answers with whatever bytes the test asks for, or never answers at all.
+// Connections are served one after the other on the peer's own thread.
+class TTestPeer {
+public:
+    // Given a request head, returns the raw bytes to send before closing.
+    using TResponder = std::function<std::string(const std::string& RequestHead)>;
+
+    TTestPeer();
+    explicit TTestPeer(std::string RawReply);
+    ~TTestPeer();
+    TTestPeer(const TTestPeer&) = delete;
+    TTestPeer& operator=(const TTestPeer&) = delete;
+
+    int Port() const { return FPort; }
+
+    void SetReply(std::string RawReply);
+    void SetResponder(TResponder Responder);
+    // Reads the request, sends Prefix, then holds the connection open until the peer stops.
+    void SetHang(std::string Prefix = "");
+
+    std::vector<std::string> Requests() const;
+    int Connections() const { return FConnections; }
+
+    // "HTTP/1.0 <Status> X", a Content-Length line, a blank line, the body.
+    static std::string Reply(int Status, const std::string& Body);
+
+private:
+    void Run();
+    void Serve(int Client);
+
+    int FListener = -1;
+    int FPort = 0;
+    std::atomic<bool> FStop{false};
+    std::atomic<int> FConnections{0};
+    mutable std::mutex FLock;
+    TResponder FResponder;
+    bool FHang = false;
+    std::string FHangPrefix;
+    std::vector<std::string> FRequests;
+    std::thread FThread;
+};
+
+// A loopback port on which nothing listens (bound once to find it, then released).
+int UnusedLoopbackPort();
+
+} // namespace vx::test
