@@ -385,8 +385,9 @@ public:
         }
     }
 
+    void EndLine() { FOut += FEol; }
+
     std::string Bytes() {
-        FOut += FEol;
         switch (FStyle.Encoding) {
         case TRegFileStyle::TEncoding::Utf8:
             return std::move(FOut);
@@ -491,9 +492,8 @@ std::string FormatRegFile(const TRegHive& hive, std::string_view rootPath) {
     TWriter writer(hive.Style);
     writer.Header();
     writer.Tree(hive.Root, std::string(rootPath), false, true);
-    if (!hive.TrailingComments.empty()) {
-        writer.Comments(hive.TrailingComments);
-    }
+    writer.EndLine();
+    writer.Comments(hive.TrailingComments);
     return writer.Bytes();
 }
 
@@ -502,6 +502,7 @@ std::string FormatRegExport(const TRegKey& key, std::string_view keyPath,
     TWriter writer(style);
     writer.Header();
     writer.Tree(key, std::string(keyPath), true);
+    writer.EndLine();
     return writer.Bytes();
 }
 
