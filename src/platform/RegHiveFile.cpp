@@ -70,6 +70,14 @@ LSTATUS CodeForErrno(int error) {
                                                                  : ERROR_REGISTRY_IO_FAILED;
 }
 
+// A hidden file beside `file`: ".<name><suffix>".
+std::filesystem::path SiblingPath(const std::filesystem::path& file, const std::string& suffix) {
+    std::string name = ".";
+    name += file.filename().string();
+    name += suffix;
+    return file.parent_path() / name;
+}
+
 bool HasWriteBit(const std::filesystem::path& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) != 0;
@@ -88,9 +96,16 @@ THiveFile::THiveFile(std::filesystem::path file, std::string rootPath, Reporter 
 }
 
 void THiveFile::Refresh() {
+    // The cheap look first: one stat per key open while nothing changed.
+    struct stat st {};
+    if (FLoadedOnce && !FBroken) {
+        const bool exists = ::stat(FFile.c_str(), &st) == 0;
+        if (exists ? FIdentity == IdentityOf(st) : (errno == ENOENT && !FIdentity.Exists)) {
+            return;
+        }
+    }
     const TFd fd(::open(FFile.c_str(), O_RDONLY | O_CLOEXEC));
     TIdentity identity;
-    struct stat st {};
     if (fd.Get() >= 0 && ::fstat(fd.Get(), &st) == 0) {
         identity = IdentityOf(st);
     } else if (fd.Get() < 0 && errno != ENOENT) {
@@ -145,7 +160,7 @@ LSTATUS THiveFile::Modify(const std::function<LSTATUS(TRegKey& root)>& change) {
     if (ReadOnly()) {
         return ERROR_ACCESS_DENIED;
     }
-    const auto lockPath = FFile.parent_path() / ("." + FFile.filename().string() + ".lock");
+    const auto lockPath = SiblingPath(FFile, ".lock");
     const TFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
     if (lock.Get() < 0) {
         return CodeForErrno(errno);
@@ -181,8 +196,7 @@ LSTATUS THiveFile::Save() {
     if (::stat(FFile.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
     }
-    const auto temp = FFile.parent_path() /
-                      ("." + FFile.filename().string() + ".tmp." + std::to_string(::getpid()));
+    const auto temp = SiblingPath(FFile, ".tmp." + std::to_string(::getpid()));
     {
         const TFd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
         if (out.Get() < 0) {

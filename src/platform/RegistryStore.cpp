@@ -65,10 +65,16 @@ std::vector<std::string> TRegistryStore::TImpl::Problems() const {
     return FProblems;
 }
 
-void TRegistryStore::TImpl::RefreshAll() {
-    FMachine.Refresh();
-    FUser.Refresh();
-    FDefaultUser.Refresh();
+void TRegistryStore::TImpl::Refresh(HKEY root) {
+    if (root != HKEY_CURRENT_USER) {
+        FMachine.Refresh(); // also the Wow6432Node test and the classes of HKEY_CLASSES_ROOT
+    }
+    if (root != HKEY_LOCAL_MACHINE) {
+        FUser.Refresh();
+    }
+    if (root == HKEY_USERS) {
+        FDefaultUser.Refresh();
+    }
 }
 
 std::optional<TRegistryStore::TImpl::TOpenKey> TRegistryStore::TImpl::Resolve(HKEY key) const {
@@ -193,7 +199,7 @@ LSTATUS TRegistryStore::TImpl::Open(HKEY parent, std::string_view subKey, REGSAM
         key.View64 = false;
     }
     key.Granted = access & ~KEY_WOW64_RES;
-    RefreshAll();
+    Refresh(key.Root);
 
     bool isNew = false;
     if (!Exists(key)) {
@@ -351,7 +357,7 @@ LSTATUS TRegistryStore::TImpl::DeleteTree(HKEY handle, std::string_view subKey) 
     for (auto& part : SplitKeyPath(subKey)) {
         key.Path.push_back(std::move(part));
     }
-    RefreshAll();
+    Refresh(key.Root);
     if (!Exists(key)) {
         return ERROR_FILE_NOT_FOUND;
     }

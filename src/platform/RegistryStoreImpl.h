@@ -50,7 +50,8 @@ private:
     };
 
     void Report(const std::string& message);
-    void RefreshAll();
+    // Looks for changes of the hive files that keys below `root` live in.
+    void Refresh(HKEY root);
     std::optional<TOpenKey> Resolve(HKEY key) const;
     bool IsUsersRoot(const TOpenKey& key) const;
     std::vector<std::string> Redirect(const std::vector<std::string>& path, bool view64) const;
