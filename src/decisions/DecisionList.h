@@ -1,0 +1,73 @@
+#pragma once
+
+#include "decisions/Decision.h"
+#include "decisions/KeyValueLines.h"
+#include "decisions/Verdict.h"
+#include "platform/Exception.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace vx::decisions {
+
+class EDecisionListError : public vx::Exception {
+public:
+    using vx::Exception::Exception;
+};
+
+// The pending decisions of one run, in insertion order.
+//
+// Request threads add and list while the user-interface thread reads and removes. A short
+// internal lock guards every access; it is never held while waiting for anything else (the
+// user-interface thread, the network), so the user-interface thread never blocks on a request
+// in progress. Decisions are shared: one the user-interface thread holds stays valid after its
+// removal, and the user-interface thread removes by identity, not by a position that a
+// concurrent add may have shifted.
+class TDecisionList {
+public:
+    // VerdictPort: where the monitor service takes verdicts.
+    explicit TDecisionList(int VerdictPort = MonitorVerdictPort);
+    ~TDecisionList();
+    TDecisionList(const TDecisionList&) = delete;
+    TDecisionList& operator=(const TDecisionList&) = delete;
+
+    // Appends an empty decision with the next identifier. Others can see it at once: a caller
+    // that fills it afterwards must be the only one reading it meanwhile; prefer Add(Lines).
+    std::shared_ptr<TDecision> Add();
+    // Appends a decision loaded from key=value lines; it is complete before anyone can see it.
+    std::shared_ptr<TDecision> Add(const TStrings& Lines);
+
+    // Raise EDecisionListError for a position outside 0 .. Count - 1.
+    std::shared_ptr<TDecision> Items(int Index) const;
+    void Delete(int Index);
+
+    int Count() const;
+    // Position of the decision, -1 when it is not (or no longer) in this list.
+    int IndexOf(const TDecision& Decision) const;
+    // Removes the decision if it is still listed; true when it was.
+    bool Remove(const TDecision& Decision);
+
+    // Sends the verdict for the decision at Index, then removes it whatever the outcome.
+    bool ApplyVerdict(int Index, bool Allow);
+    // The same for a decision captured earlier. A decision no longer listed already had its
+    // verdict: nothing is sent again and the result is false.
+    bool ApplyVerdict(const std::shared_ptr<TDecision>& Decision, bool Allow);
+
+    void GetStatusLines(TStrings& Lines) const;
+    void GetListLines(TStrings& Lines) const;
+
+    int VerdictPort() const { return FVerdictPort; }
+
+private:
+    std::shared_ptr<TDecision> Append(std::shared_ptr<TDecision> Decision);
+    int IndexOfLocked(const TDecision& Decision) const;
+
+    const int FVerdictPort;
+    mutable std::mutex FLock;
+    std::vector<std::shared_ptr<TDecision>> FItems;
+    std::uint64_t FNextID = 0;
+};
+
+} // namespace vx::decisions

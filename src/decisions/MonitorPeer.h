@@ -1,0 +1,31 @@
+#pragma once
+
+#include "decisions/KeyValueLines.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vx::decisions {
+
+// What the tray and the suite's monitor service exchange, for both sides of the conversation.
+
+inline constexpr const char* const MonitorServiceName = "VXMonSvc";
+inline constexpr const char* const VerdictCommand = "/applydecision";
+inline constexpr const char* const AddCommand = "/add";
+// The one reply by which the monitor refuses a verdict.
+inline constexpr const char* const VerdictRefusal = "0";
+
+// "/applydecision?decisionid=<ID>&decision=allow" (or deny).
+std::string VerdictPath(std::uint32_t ID, bool Allow);
+bool IsRefusal(const std::string& Reply);
+
+// The monitor's side: reads a verdict request's path with its query. False, outputs untouched,
+// for anything but the form VerdictPath produces (fields in any order, decimal identifier
+// within 32 bits, "allow" or "deny").
+bool ParseVerdictPath(const std::string& Path, std::uint32_t& ID, bool& Allow);
+
+// The monitor's side: "/add?" and the key=value fields joined by "&", each value
+// percent-encoded (upper-case digits) except letters, digits and "-._~".
+std::string AddPath(const TStrings& Fields);
+
+} // namespace vx::decisions
