@@ -1,0 +1,49 @@
+#include "EventLog.h"
+#include "Registry.h"
+
+namespace vx::win {
+namespace {
+
+constexpr const char* EventLogKey = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\";
+constexpr const char* EventMessageFileValue = "EventMessageFile";
+constexpr const char* TypesSupportedValue = "TypesSupported";
+constexpr const char* CategoryMessageFileValue = "CategoryMessageFile";
+constexpr const char* CategoryCountValue = "CategoryCount";
+
+bool WriteExpandString(HKEY key, const char* name, const std::string& text) {
+    // Registry strings are stored with their terminating NUL.
+    const std::string data = text + '\0';
+    return RegSetValueEx(key, name, REG_EXPAND_SZ,
+                         reinterpret_cast<const std::uint8_t*>(data.data()),
+                         static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
+bool WriteInteger(HKEY key, const char* name, std::int32_t value) {
+    const auto v = static_cast<std::uint32_t>(value);
+    const std::uint8_t data[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                                  static_cast<std::uint8_t>(v >> 16),
+                                  static_cast<std::uint8_t>(v >> 24)};
+    return RegSetValueEx(key, name, REG_DWORD, data, sizeof data) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+bool RegisterEventLogSource(const std::string& logName, const std::string& sourceName,
+                            const std::string& messageFile, std::int32_t typesSupported,
+                            std::int32_t categoryCount) {
+    const std::string path = EventLogKey + logName + "\\" + sourceName + "\\";
+    HKEY key = 0;
+    if (RegCreateKeyEx(HKEY_LOCAL_MACHINE, path, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    bool written = WriteExpandString(key, EventMessageFileValue, messageFile) &&
+                   WriteInteger(key, TypesSupportedValue, typesSupported);
+    if (written && categoryCount > 0) {
+        written = WriteExpandString(key, CategoryMessageFileValue, messageFile) &&
+                  WriteInteger(key, CategoryCountValue, categoryCount);
+    }
+    RegCloseKey(key);
+    return written;
+}
+
+} // namespace vx::win

@@ -1,0 +1,85 @@
+#include "platform/LocaleTime.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace vx::win {
+namespace {
+
+std::tm At(int year, int month, int day, int hour, int minute, int second) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    t.tm_isdst = -1;
+    return t;
+}
+
+TEST(LocaleTimeTest, TheCLocaleFormats) {
+    const TLocaleTime c("C");
+    const std::tm t = At(2010, 1, 9, 14, 3, 27);
+    EXPECT_EQ(c.ShortDate(t), "01/09/10");
+    EXPECT_EQ(c.LongTime(t), "14:03:27");
+    EXPECT_EQ(c.TimeSeparator(), ":");
+}
+
+TEST(LocaleTimeTest, ALocaleThatIsNotInstalledFallsBackToC) {
+    const TLocaleTime missing("xx_NOWHERE.UTF-8");
+    EXPECT_EQ(missing.LongTime(At(2010, 1, 9, 14, 3, 27)), "14:03:27");
+    EXPECT_EQ(missing.TimeSeparator(), ":");
+}
+
+// Sets TZ (a POSIX rule, no time-zone database needed) while it lives.
+class TZone {
+public:
+    explicit TZone(const char* rule) {
+        if (const char* old = std::getenv("TZ")) {
+            FOld = old;
+        }
+        ::setenv("TZ", rule, 1);
+        ::tzset();
+    }
+    ~TZone() {
+        if (FOld) {
+            ::setenv("TZ", FOld->c_str(), 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+    }
+
+private:
+    std::optional<std::string> FOld;
+};
+
+struct TBiasCase {
+    const char* Rule;
+    int Month;
+    int Bias;
+};
+
+class TimeZoneBiasTest : public ::testing::TestWithParam<TBiasCase> {};
+
+TEST_P(TimeZoneBiasTest, BiasIsMinutesWestIncludingDaylightSaving) {
+    const auto& c = GetParam();
+    TZone zone(c.Rule);
+    std::tm noon = At(2010, c.Month, 15, 12, 0, 0);
+    EXPECT_EQ(TimeZoneBias(std::mktime(&noon)), c.Bias);
+}
+
+INSTANTIATE_TEST_SUITE_P(Zones, TimeZoneBiasTest,
+                         ::testing::Values(TBiasCase{"UTC0", 1, 0},
+                                           TBiasCase{"CET-1CEST,M3.5.0,M10.5.0/3", 1, -60},
+                                           TBiasCase{"CET-1CEST,M3.5.0,M10.5.0/3", 7, -120},
+                                           TBiasCase{"NST3:30NDT,M3.2.0,M11.1.0", 1, 210},
+                                           TBiasCase{"IST-5:30", 6, -330}));
+
+} // namespace
+} // namespace vx::win

@@ -1,0 +1,206 @@
+#include "platform/Exception.h"
+#include "platform/UiThread.h"
+#include "platform/WorkerThread.h"
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+namespace vx {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Runs a function as its body.
+class TFnThread : public TWorkerThread {
+public:
+    explicit TFnThread(std::function<void(TFnThread&)> body, std::atomic<int>* freed = nullptr)
+        : FBody(std::move(body)), FFreed(freed) {}
+    ~TFnThread() override {
+        if (FFreed != nullptr) {
+            ++*FFreed;
+        }
+    }
+    using TWorkerThread::Terminated;
+
+protected:
+    void Execute() override { FBody(*this); }
+    void DoTerminate() override { FTerminateNotified = true; }
+
+public:
+    std::atomic<bool> FTerminateNotified{false};
+
+private:
+    std::function<void(TFnThread&)> FBody;
+    std::atomic<int>* FFreed;
+};
+
+// The test thread is the UI thread while a case runs.
+class UiThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override { UiThread::Attach(); }
+    void TearDown() override {
+        UiThread::SetWaker({});
+        UiThread::Detach();
+    }
+};
+
+TEST(WorkerThreadTest, BodyRunsOnceOnItsOwnThreadThenTheNotification) {
+    std::atomic<int> runs{0};
+    std::thread::id bodyThread;
+    auto thread = StartThread<TFnThread>([&](TFnThread&) {
+        ++runs;
+        bodyThread = std::this_thread::get_id();
+    });
+    thread->WaitFor();
+    EXPECT_EQ(runs, 1);
+    EXPECT_NE(bodyThread, std::this_thread::get_id());
+    EXPECT_TRUE(thread->Finished());
+    EXPECT_TRUE(thread->FTerminateNotified);
+    EXPECT_THROW(thread->Start(), Exception);
+}
+
+TEST(WorkerThreadTest, TerminateEndsAPollingBodyAndFreeWaitsForIt) {
+    std::atomic<bool> ended{false};
+    {
+        auto thread = StartThread<TFnThread>([&](TFnThread& self) {
+            while (!self.Terminated()) {
+                std::this_thread::sleep_for(1ms);
+            }
+            ended = true;
+        });
+    } // TThreadFree: Terminate, WaitFor, delete
+    EXPECT_TRUE(ended);
+}
+
+TEST(WorkerThreadTest, AnEscapingErrorEndsTheBodyQuietlyAndIsKept) {
+    auto thread = StartThread<TFnThread>([](TFnThread&) { throw Exception("boom"); });
+    thread->WaitFor();
+    ASSERT_TRUE(thread->FatalException());
+    EXPECT_THROW(std::rethrow_exception(thread->FatalException()), Exception);
+}
+
+TEST(WorkerThreadTest, FreeOnTerminateThreadDeletesItself) {
+    std::atomic<int> freed{0};
+    auto* thread = new TFnThread([](TFnThread&) {}, &freed);
+    thread->SetFreeOnTerminate(true);
+    EXPECT_THROW(thread->WaitFor(), Exception);
+    thread->Start();
+    for (int i = 0; i < 5000 && freed == 0; ++i) {
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_EQ(freed, 1);
+}
+
+TEST(WorkerThreadTest, WaitForOnANeverStartedThreadReturns) {
+    TFnThread thread([](TFnThread&) {});
+    thread.WaitFor();
+    EXPECT_TRUE(thread.Finished());
+}
+
+TEST(WorkerThreadTest, SynchronizeWithoutAUiThreadRunsOnTheCaller) {
+    std::thread::id ranOn;
+    auto thread = StartThread<TFnThread>([&](TFnThread&) {
+        TWorkerThread::Synchronize([&] { ranOn = std::this_thread::get_id(); });
+    });
+    thread->WaitFor();
+    EXPECT_NE(ranOn, std::thread::id());
+    EXPECT_NE(ranOn, std::this_thread::get_id());
+}
+
+TEST_F(UiThreadTest, SynchronizeRunsOnTheUiThreadAndBlocksUntilDone) {
+    std::thread::id ranOn;
+    std::atomic<bool> returned{false};
+    auto thread = StartThread<TFnThread>([&](TFnThread&) {
+        TWorkerThread::Synchronize([&] { ranOn = std::this_thread::get_id(); });
+        returned = true;
+    });
+    // Not pumped yet: the worker must still be waiting.
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(returned);
+    thread->WaitFor(); // pumps
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+}
+
+TEST_F(UiThreadTest, AnErrorOnTheUiThreadIsRethrownInTheWorker) {
+    std::string caught;
+    auto thread = StartThread<TFnThread>([&](TFnThread&) {
+        try {
+            TWorkerThread::Synchronize([] { throw Exception("from the UI"); });
+        } catch (const Exception& e) {
+            caught = e.Message();
+        }
+    });
+    thread->WaitFor();
+    EXPECT_EQ(caught, "from the UI");
+}
+
+TEST_F(UiThreadTest, SynchronizeOnTheUiThreadRunsAtOnce) {
+    bool ran = false;
+    TWorkerThread::Synchronize([&] { ran = true; });
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(UiThread::Pump(), 0);
+}
+
+TEST_F(UiThreadTest, WaitingForManyWorkersBlockedInSynchronizeDoesNotDeadlock) {
+    std::atomic<int> served{0};
+    std::vector<TThreadPtr<TFnThread>> threads;
+    for (int i = 0; i < 8; ++i) {
+        threads.push_back(StartThread<TFnThread>([&](TFnThread& self) {
+            while (!self.Terminated()) {
+                TWorkerThread::Synchronize([&] { ++served; });
+            }
+        }));
+    }
+    std::this_thread::sleep_for(20ms);
+    threads.clear(); // each free waits while pumping the others' calls
+    EXPECT_GT(served, 0);
+}
+
+TEST_F(UiThreadTest, TheWakerIsCalledForEveryQueuedCall) {
+    std::atomic<int> wakes{0};
+    UiThread::SetWaker([&] { ++wakes; });
+    auto thread = StartThread<TFnThread>([](TFnThread&) {
+        TWorkerThread::Synchronize([] {});
+        TWorkerThread::Synchronize([] {});
+    });
+    thread->WaitFor();
+    EXPECT_EQ(wakes, 2);
+}
+
+TEST_F(UiThreadTest, DetachRunsQueuedCallsAndLaterCallsRunOnTheirCaller) {
+    std::promise<void> queued;
+    UiThread::SetWaker([&] { queued.set_value(); });
+    std::thread::id first;
+    std::thread::id second;
+    std::thread worker([&] {
+        TWorkerThread::Synchronize([&] { first = std::this_thread::get_id(); });
+        TWorkerThread::Synchronize([&] { second = std::this_thread::get_id(); });
+    });
+    const auto workerId = worker.get_id();
+    queued.get_future().wait();
+    UiThread::SetWaker({});
+    UiThread::Detach();
+    worker.join();
+    EXPECT_EQ(first, std::this_thread::get_id());
+    EXPECT_EQ(second, workerId);
+}
+
+TEST_F(UiThreadTest, PumpUntilServesCallsAndReportsTheOutcome) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        TWorkerThread::Synchronize([] {});
+        done = true;
+    });
+    EXPECT_TRUE(UiThread::PumpUntil([&] { return done.load(); }, 10s));
+    worker.join();
+    EXPECT_FALSE(UiThread::PumpUntil([] { return false; }, 20ms));
+}
+
+} // namespace
+} // namespace vx
