@@ -13,14 +13,28 @@ namespace vx::test {
 namespace fs = std::filesystem;
 
 TRegFixture::TRegFixture(const std::string& systemReg, const std::string& userReg) {
+    MakeDir();
+    fs::create_directories(FDir / "drive_c");
+    WriteHive("system.reg", systemReg);
+    WriteHive("user.reg", userReg);
+    Install();
+}
+
+TRegFixture::TRegFixture(const TCopyOf& source) {
+    MakeDir();
+    fs::copy(source.TemplateDir, FDir, fs::copy_options::recursive);
+    Install();
+}
+
+void TRegFixture::MakeDir() {
     std::string pattern = (fs::temp_directory_path() / "vx-config-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw vx::Exception("cannot create a temporary prefix");
     }
     FDir = pattern;
-    fs::create_directories(FDir / "drive_c");
-    WriteHive("system.reg", systemReg);
-    WriteHive("user.reg", userReg);
+}
+
+void TRegFixture::Install() {
     FStore = std::make_shared<win::TRegistryStore>(FDir, [](const std::string&) {});
     win::InstallRegistryStore(FStore);
     win::SetCurrentPrefixDir(FDir);

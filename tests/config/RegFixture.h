@@ -17,6 +17,11 @@ public:
 
     // `systemReg` and `userReg` are the hive texts after the header line (added here).
     explicit TRegFixture(const std::string& systemReg = "", const std::string& userReg = "");
+    // A copy of the prefix folder `templateDir` instead.
+    struct TCopyOf {
+        std::filesystem::path TemplateDir;
+    };
+    explicit TRegFixture(const TCopyOf& source);
     ~TRegFixture();
     TRegFixture(const TRegFixture&) = delete;
     TRegFixture& operator=(const TRegFixture&) = delete;
@@ -29,6 +34,9 @@ public:
     void WriteHive(const std::string& fileName, const std::string& body) const;
 
 private:
+    void MakeDir();
+    void Install();
+
     std::filesystem::path FDir;
     std::shared_ptr<win::TRegistryStore> FStore;
 };
