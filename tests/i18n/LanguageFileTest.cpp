@@ -1,0 +1,136 @@
+#include "i18n/LanguageFile.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace vx::i18n {
+namespace {
+
+using TLines = std::vector<std::string>;
+
+TEST(LanguageFileParse, LineEndsTrimmingCommentsAndSections) {
+    const TLanguageFile Ini("ignored=before any section\r\n"
+                            "[Main]\r\n"
+                            "  LanguageName =  Deutsch \t\r"
+                            "; a comment\n"
+                            "\x01 Use=Für alle\x02\r\n"
+                            "   ;indented comment\n"
+                            "\n"
+                            "[ Messages ]\n"
+                            "Hello=Hallo");
+    EXPECT_EQ(Ini.ReadSectionValues("Main"), (TLines{"LanguageName=Deutsch", "Use=Für alle"}));
+    EXPECT_EQ(Ini.ReadString("Messages", "Hello", "-"), "Hallo");
+    EXPECT_FALSE(Ini.ValueExists("", "ignored"));
+    EXPECT_FALSE(Ini.SectionExists(""));
+}
+
+TEST(LanguageFileParse, LinesWithoutEqualsStayButAreNeverFound) {
+    const TLanguageFile Ini("[S]\nlonely\n=empty name\nkey=a=b\n[\n");
+    EXPECT_EQ(Ini.ReadSectionValues("S"), (TLines{"lonely", "=empty name", "key=a=b", "["}));
+    EXPECT_EQ(Ini.ReadSection("S"), (TLines{"", "key"}));
+    EXPECT_EQ(Ini.ReadString("S", "lonely", "default"), "default");
+    EXPECT_EQ(Ini.ReadString("S", "key", ""), "a=b");
+    EXPECT_EQ(Ini.ReadString("S", "", "default"), "empty name");
+}
+
+TEST(LanguageFileParse, QuotesAndEscapesAreKeptAsWritten) {
+    const TLanguageFile Ini("[S]\nq=\"quoted\"\ne=one%0D%0Atwo %% x\n");
+    EXPECT_EQ(Ini.ReadString("S", "q", ""), "\"quoted\"");
+    EXPECT_EQ(Ini.ReadString("S", "e", ""), "one%0D%0Atwo %% x");
+}
+
+TEST(LanguageFileParse, CaseInsensitiveAndFirstOccurrenceWins) {
+    const TLanguageFile Ini("[Dialog.AskPlimmDecisions]\nItem=first\nITEM=second\n"
+                            "[dialog.askplimmdecisions]\nItem=other section\nNext=only here\n");
+    EXPECT_EQ(Ini.ReadString("DIALOG.askPlimmDecisions", "item", ""), "first");
+    // The second occurrence of the section is never looked at.
+    EXPECT_EQ(Ini.ReadString("Dialog.AskPlimmDecisions", "Next", "default"), "default");
+}
+
+TEST(LanguageFileParse, EmptyValueIsNotTheDefault) {
+    const TLanguageFile Ini("[S]\nOldData=\nNewData=x\n");
+    EXPECT_EQ(Ini.ReadString("S", "OldData", "default"), "");
+    EXPECT_EQ(Ini.ReadString("S", "NewData", "default"), "x");
+    EXPECT_EQ(Ini.ReadString("S", "Missing", "default"), "default");
+    EXPECT_EQ(Ini.ReadString("Missing", "NewData", "default"), "default");
+}
+
+TEST(LanguageFileParse, SetTextReplacesContents) {
+    TLanguageFile Ini("[A]\nx=1\n");
+    Ini.SetText("[B]\ny=2\n");
+    EXPECT_FALSE(Ini.SectionExists("A"));
+    EXPECT_EQ(Ini.ReadInteger("B", "y", 0), 2);
+}
+
+TEST(LanguageFileIntegers, ReadsDecimalAndHexOrGivesTheDefault) {
+    struct {
+        const char* Value; // null: the key is missing
+        std::int32_t Expected;
+    } const Cases[] = {
+        {"12", 12},
+        {"  12  ", 12},
+        {"+7", 7},
+        {"-3", -3},
+        {"0x0A", 10},
+        {"0X0a", 10},
+        {"0x1", 1},
+        {"0x", 8},
+        {"0X", 8},
+        {"0xG1", 8},
+        {"0x-1", 8},
+        {"0xFFFFFFFF", -1},
+        {"0x00000000FF", 255},
+        {"0x100000000", 8},
+        {"2147483647", 2147483647},
+        {"2147483648", 8},
+        {"-2147483648", INT32_MIN},
+        {"-2147483649", 8},
+        {"12abc", 8},
+        {"1 2", 8},
+        {"$10", 8},
+        {"-", 8},
+        {"", 8},
+        {"big", 8},
+        {nullptr, 8},
+    };
+    for (const auto& Case : Cases) {
+        const std::string Text =
+            Case.Value ? std::string("[Main]\nFontSize=") + Case.Value : "[Main]";
+        EXPECT_EQ(TLanguageFile(Text).ReadInteger("Main", "FontSize", 8), Case.Expected)
+            << (Case.Value ? Case.Value : "(missing)");
+    }
+}
+
+TEST(LanguageFileBooleans, NonZeroIsTrueAndNonNumbersGiveTheDefault) {
+    const TLanguageFile Ini("[Main]\none=1\nzero=0\ntwo=2\nhexzero=0x0\nword=yes\nempty=\n");
+    struct {
+        const char* Key;
+        bool Default;
+        bool Expected;
+    } const Cases[] = {
+        {"one", false, true},     {"zero", true, false},     {"two", false, true},
+        {"hexzero", true, false}, {"word", true, true},      {"word", false, false},
+        {"empty", true, true},    {"missing", false, false}, {"missing", true, true},
+    };
+    for (const auto& Case : Cases) {
+        EXPECT_EQ(Ini.ReadBool("Main", Case.Key, Case.Default), Case.Expected)
+            << Case.Key << " default " << Case.Default;
+    }
+}
+
+TEST(LanguageFileWrite, UpdatesTheFirstLineOrAppends) {
+    TLanguageFile Ini("[Dialog.Generic]\nVerificationShowAgain=old\nverificationshowagain=dup\n");
+    Ini.WriteString("dialog.generic", "VERIFICATIONSHOWAGAIN", "new");
+    Ini.WriteString("Dialog.Generic", "Added", "");
+    Ini.WriteString("Dialog.New", "Instruction", "text");
+    EXPECT_EQ(Ini.ReadSectionValues("Dialog.Generic"),
+              (TLines{"VerificationShowAgain=new", "verificationshowagain=dup", "Added="}));
+    EXPECT_EQ(Ini.ReadSection("Dialog.New"), (TLines{"Instruction"}));
+    EXPECT_EQ(Ini.ReadString("Dialog.New", "instruction", ""), "text");
+    EXPECT_TRUE(Ini.ValueExists("Dialog.Generic", "added"));
+}
+
+} // namespace
+} // namespace vx::i18n
