@@ -1,0 +1,183 @@
+#include "TcpSocket.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace vx::httpservice {
+
+TTcpSocket::~TTcpSocket() {
+    Close();
+}
+
+bool TTcpSocket::Check(bool ok) {
+    FLastError = ok ? 0 : errno;
+    return ok;
+}
+
+bool TTcpSocket::Create() {
+    Close();
+    FHandle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    return Check(FHandle >= 0);
+}
+
+bool TTcpSocket::SetLinger(bool on, int seconds) {
+    const linger value{on ? 1 : 0, seconds};
+    return Check(::setsockopt(FHandle, SOL_SOCKET, SO_LINGER, &value, sizeof value) == 0);
+}
+
+bool TTcpSocket::SetReuseAddress() {
+    const int on = 1;
+    return Check(::setsockopt(FHandle, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0);
+}
+
+bool TTcpSocket::SetCork(bool on) {
+    const int value = on ? 1 : 0;
+    return Check(::setsockopt(FHandle, IPPROTO_TCP, TCP_CORK, &value, sizeof value) == 0);
+}
+
+bool TTcpSocket::SetTimeouts(int milliseconds) {
+    const timeval value{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    return Check(::setsockopt(FHandle, SOL_SOCKET, SO_SNDTIMEO, &value, sizeof value) == 0 &&
+                 ::setsockopt(FHandle, SOL_SOCKET, SO_RCVTIMEO, &value, sizeof value) == 0);
+}
+
+bool TTcpSocket::Bind(const std::string& address, long port) {
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    if (port < 0 || port > 65535 || ::inet_pton(AF_INET, address.c_str(), &addr.sin_addr) != 1) {
+        FLastError = EINVAL;
+        return false;
+    }
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    return Check(::bind(FHandle, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0);
+}
+
+int TTcpSocket::LocalPort() const {
+    sockaddr_in addr{};
+    socklen_t length = sizeof addr;
+    if (::getsockname(FHandle, reinterpret_cast<sockaddr*>(&addr), &length) != 0) {
+        return -1;
+    }
+    return ntohs(addr.sin_port);
+}
+
+bool TTcpSocket::Listen(int backlog) {
+    FListening = Check(::listen(FHandle, backlog) == 0);
+    return FListening;
+}
+
+TTcpSocket::TWait TTcpSocket::Wait(short events, int milliseconds) {
+    pollfd p{FHandle, events, 0};
+    for (;;) {
+        const int n = ::poll(&p, 1, milliseconds);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            Check(false);
+            return TWait::Failed;
+        }
+        FLastError = 0;
+        if (n == 0) {
+            return TWait::TimedOut;
+        }
+        // A hang-up or error counts as ready: the next call on the socket reports it.
+        return TWait::Ready;
+    }
+}
+
+TTcpSocket::TWait TTcpSocket::WaitReadable(int milliseconds) {
+    return Wait(POLLIN, milliseconds);
+}
+
+TTcpSocket::TWait TTcpSocket::WaitWritable(int milliseconds) {
+    return Wait(POLLOUT, milliseconds);
+}
+
+int TTcpSocket::Accept() {
+    const int handle = ::accept4(FHandle, nullptr, nullptr, SOCK_CLOEXEC);
+    Check(handle >= 0);
+    return handle;
+}
+
+long TTcpSocket::Receive(char* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::recv(FHandle, buffer, size, MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        Check(n >= 0);
+        return static_cast<long>(n);
+    }
+}
+
+bool TTcpSocket::Send(std::string_view data) {
+    std::size_t sent = 0;
+    while (sent < data.size()) {
+        // MSG_NOSIGNAL: a peer that went away is an error here, not a SIGPIPE for the process.
+        const ssize_t n = ::send(FHandle, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (!Check(n >= 0)) {
+            return false;
+        }
+        sent += static_cast<std::size_t>(n);
+    }
+    FLastError = 0;
+    return true;
+}
+
+std::string TTcpSocket::PeerAddress() {
+    sockaddr_in addr{};
+    socklen_t length = sizeof addr;
+    if (!Check(::getpeername(FHandle, reinterpret_cast<sockaddr*>(&addr), &length) == 0)) {
+        return {};
+    }
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &addr.sin_addr, text, sizeof text);
+    return text;
+}
+
+void TTcpSocket::ShutdownAndClose() {
+    if (FHandle < 0) {
+        return;
+    }
+    ::shutdown(FHandle, SHUT_WR);
+    // Unread input would turn the close into a reset that can destroy the response in
+    // flight: read away what is already waiting.
+    int waiting = 0;
+    char buffer[4096];
+    while (::ioctl(FHandle, FIONREAD, &waiting) == 0 && waiting > 0) {
+        if (::recv(FHandle, buffer, sizeof buffer, MSG_DONTWAIT) <= 0) {
+            break;
+        }
+    }
+    Close();
+}
+
+void TTcpSocket::Close() {
+    if (FHandle >= 0) {
+        ::close(FHandle);
+        FHandle = -1;
+    }
+    FListening = false;
+}
+
+std::string TTcpSocket::LastErrorText() const {
+    if (FLastError == 0) {
+        return {};
+    }
+    char buffer[256];
+    return strerror_r(FLastError, buffer, sizeof buffer); // the GNU form: thread-safe
+}
+
+} // namespace vx::httpservice

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vx::httpservice {
+
+// An IPv4 TCP socket. Every call records the error it met (0 and an empty text when none) in
+// LastError()/LastErrorText(); the socket is closed when the object goes.
+class TTcpSocket {
+public:
+    enum class TWait { Ready, TimedOut, Failed };
+
+    TTcpSocket() = default;
+    // Takes ownership of an accepted connection.
+    explicit TTcpSocket(int handle) : FHandle(handle) {}
+    ~TTcpSocket();
+    TTcpSocket(const TTcpSocket&) = delete;
+    TTcpSocket& operator=(const TTcpSocket&) = delete;
+
+    bool Create();
+    bool SetLinger(bool on, int seconds);
+    bool SetReuseAddress();
+    // While corked, sends collect into full segments; uncorking sends the rest.
+    bool SetCork(bool on);
+    // SO_SNDTIMEO and SO_RCVTIMEO.
+    bool SetTimeouts(int milliseconds);
+    // `port` outside 0..65535 fails with EINVAL.
+    bool Bind(const std::string& address, long port);
+    // The bound local port (0 while unbound), or -1. Leaves LastError() as it was, so that
+    // a bind's error can be read after the port.
+    int LocalPort() const;
+    bool Listen(int backlog);
+    bool Listening() const { return FListening; }
+
+    TWait WaitReadable(int milliseconds);
+    TWait WaitWritable(int milliseconds);
+    // An accepted connection's handle, or -1.
+    int Accept();
+    // Reads what is waiting, up to `size` bytes, without blocking: >0 bytes read, 0 when the
+    // peer closed, -1 on error or when nothing is waiting (LastError EAGAIN).
+    long Receive(char* buffer, std::size_t size);
+    // Sends all of `data` (bounded by the send time-out); false on error.
+    bool Send(std::string_view data);
+    // The peer's address in dotted form, or "" on error.
+    std::string PeerAddress();
+    // Shuts down the sending side, discards the input already waiting, and closes.
+    void ShutdownAndClose();
+    void Close();
+
+    int Handle() const { return FHandle; }
+    int LastError() const { return FLastError; }
+    std::string LastErrorText() const;
+
+private:
+    bool Check(bool ok);
+    TWait Wait(short events, int milliseconds);
+
+    int FHandle = -1;
+    bool FListening = false;
+    int FLastError = 0;
+};
+
+} // namespace vx::httpservice

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "TestService.h"
+#include "httpservice/MachineKey.h"
+#include "platform/UiThread.h"
+
+#include <chrono>
+#include <future>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace vx::httpservice::test {
+
+inline constexpr const char* TestMachineKey = "12345-OEM-0000001-00000";
+
+// A test service on a free loopback port, with the test thread as the UI thread.
+class ServiceFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UiThread::Attach();
+        SetMachineKey(TestMachineKey);
+        FBehaviour->ReadWaitMs = 300;
+        FPort = FreePort();
+        FDaemon = StartThread<TTestDaemon>(FPort, FBehaviour);
+        FCounter = FDaemon->RequestThreads();
+        ASSERT_TRUE(WaitFor([&] { return !FDaemon->ServiceLog()->Entries().empty(); }));
+    }
+
+    void TearDown() override {
+        FDaemon.reset();
+        // Request threads end once their clients are gone; none may outlive the case.
+        EXPECT_TRUE(WaitFor([&] { return FCounter->Count() == 0; }));
+        ClearMachineKey();
+        UiThread::Detach();
+    }
+
+    // Pumps the UI thread until `done` holds (at most 30 s).
+    static bool WaitFor(const std::function<bool()>& done) {
+        return UiThread::PumpUntil(done, std::chrono::seconds(30));
+    }
+
+    // Runs `fn` on another thread while the UI thread pumps, and returns its result.
+    template <class F>
+    static auto Pumped(F fn) {
+        auto result = std::async(std::launch::async, std::move(fn));
+        WaitFor(
+            [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+        return result.get();
+    }
+
+    std::string Ask(const std::string& request) {
+        return Pumped([port = FPort, request] { return Exchange(port, request); });
+    }
+
+    std::shared_ptr<TBehaviour> FBehaviour = std::make_shared<TBehaviour>();
+    int FPort = 0;
+    TThreadPtr<TTestDaemon> FDaemon;
+    std::shared_ptr<TThreadCounter> FCounter;
+};
+
+} // namespace vx::httpservice::test

@@ -1,0 +1,165 @@
+#include "TestService.h"
+
+#include "platform/Exception.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace vx::httpservice::test {
+namespace {
+
+sockaddr_in Loopback(int port) {
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return addr;
+}
+
+} // namespace
+
+int FreePort() {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr = Loopback(0);
+    ::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t length = sizeof addr;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&addr), &length);
+    ::close(s);
+    return ntohs(addr.sin_port);
+}
+
+TPortBlocker::TPortBlocker(int port, bool listen) {
+    FHandle = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr = Loopback(port);
+    if (::bind(FHandle, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        (listen && ::listen(FHandle, 4) != 0)) {
+        ::close(FHandle);
+        FHandle = -1;
+    }
+}
+
+TPortBlocker::~TPortBlocker() {
+    if (FHandle >= 0) {
+        ::close(FHandle);
+    }
+}
+
+TClient::TClient(int port) {
+    FHandle = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr = Loopback(port);
+    if (::connect(FHandle, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(FHandle);
+        FHandle = -1;
+    }
+}
+
+TClient::~TClient() {
+    if (FHandle >= 0) {
+        ::close(FHandle);
+    }
+}
+
+bool TClient::Send(const std::string& bytes) {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(FHandle, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) {
+            return false;
+        }
+        sent += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void TClient::ShutdownSend() {
+    ::shutdown(FHandle, SHUT_WR);
+}
+
+std::string TClient::ReadAll(std::chrono::milliseconds timeout) {
+    std::string received;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            FTimedOut = true;
+            return received;
+        }
+        pollfd p{FHandle, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
+            continue;
+        }
+        char buffer[65536];
+        const ssize_t n = ::recv(FHandle, buffer, sizeof buffer, 0);
+        if (n <= 0) {
+            return received;
+        }
+        received.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+std::string Exchange(int port, const std::string& request) {
+    TClient client(port);
+    if (!client.Connected()) {
+        return "<no connection>";
+    }
+    client.Send(request);
+    return client.ReadAll();
+}
+
+TTestRequestThread::TTestRequestThread(int socket, std::shared_ptr<TServiceLog> log,
+                                       std::shared_ptr<TBehaviour> behaviour)
+    : TCustomHTTPInstanceThread(socket, std::move(log)), FBehaviour(std::move(behaviour)) {
+    FReadWaitMs = FBehaviour->ReadWaitMs;
+}
+
+std::string TTestRequestThread::ServiceName() const {
+    return FBehaviour->ServiceName;
+}
+
+int TTestRequestThread::HandleRequest(const std::string& method, const std::string& uri,
+                                      const std::string& remoteIp) {
+    const std::string seen = method + "|" + uri + "|" + remoteIp + "|" + FRequestBody;
+    {
+        std::lock_guard lock(FBehaviour->Lock);
+        FBehaviour->Seen.push_back(seen);
+    }
+    if (uri.starts_with("/fail")) {
+        FHeaders.push_back("X-Partial: yes");
+        FResponseBody = "partial";
+        throw Exception("handler broke");
+    }
+    FHeaders.push_back("X-Test: 1");
+    FResponseBody = seen;
+    return 201;
+}
+
+TTestDaemon::TTestDaemon(int port, std::shared_ptr<TBehaviour> behaviour)
+    : FTestPort(port), FBehaviour(std::move(behaviour)) {}
+
+TCustomHTTPDaemonThread::TRequestThreadClass TTestDaemon::RequestThreadClass() const {
+    return [behaviour = FBehaviour](int socket, std::shared_ptr<TServiceLog> log) {
+        return new TTestRequestThread(socket, std::move(log), behaviour);
+    };
+}
+
+void TTestDaemon::DoLoop() {
+    ++FLoops;
+    if (FOnLoop) {
+        FOnLoop(*this);
+    }
+}
+
+std::vector<std::string> Messages(const TServiceLog& log) {
+    std::vector<std::string> messages;
+    for (const auto& entry : log.Entries()) {
+        messages.push_back(std::string(1, entry.Level) + " " + entry.Source + " [" + entry.URI +
+                           "] " + entry.Message);
+    }
+    return messages;
+}
+
+} // namespace vx::httpservice::test

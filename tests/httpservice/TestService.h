@@ -1,0 +1,108 @@
+#pragma once
+
+#include "httpservice/DaemonThread.h"
+#include "httpservice/InstanceThread.h"
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace vx::httpservice::test {
+
+// A free loopback port: bound to port 0, read back, released.
+int FreePort();
+
+// A socket bound (not listening) to 127.0.0.1:port, holding the port while it lives.
+class TPortBlocker {
+public:
+    explicit TPortBlocker(int port, bool listen = true);
+    ~TPortBlocker();
+    TPortBlocker(const TPortBlocker&) = delete;
+    TPortBlocker& operator=(const TPortBlocker&) = delete;
+    bool Held() const { return FHandle >= 0; }
+
+private:
+    int FHandle = -1;
+};
+
+// A raw client connection to 127.0.0.1:port.
+class TClient {
+public:
+    explicit TClient(int port);
+    ~TClient();
+    TClient(const TClient&) = delete;
+    TClient& operator=(const TClient&) = delete;
+
+    bool Connected() const { return FHandle >= 0; }
+    bool Send(const std::string& bytes);
+    // No more data from this side (the server sees the end of the input).
+    void ShutdownSend();
+    // Everything received until the server closes, or until `timeout` passes (then
+    // TimedOut() is true).
+    std::string ReadAll(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    bool TimedOut() const { return FTimedOut; }
+
+private:
+    int FHandle = -1;
+    bool FTimedOut = false;
+};
+
+// Sends `request` on a new connection and returns all of the answer; the calling thread
+// must not be the UI thread unless no handler fails (LogLine waits for the UI thread).
+std::string Exchange(int port, const std::string& request);
+
+// What the test service's request threads do and saw.
+struct TBehaviour {
+    int ReadWaitMs = 120000;
+    std::string ServiceName = "VXTray";
+    std::mutex Lock;
+    std::vector<std::string> Seen; // "method|uri|remote|body" per handled request
+};
+
+// A concrete request thread: "/fail..." writes "partial" and raises; anything else answers
+// 201 with an own header line and "method|uri|remote|body".
+class TTestRequestThread : public TCustomHTTPInstanceThread {
+public:
+    TTestRequestThread(int socket, std::shared_ptr<TServiceLog> log,
+                       std::shared_ptr<TBehaviour> behaviour);
+
+protected:
+    std::string ServiceName() const override;
+    int HandleRequest(const std::string& method, const std::string& uri,
+                      const std::string& remoteIp) override;
+
+private:
+    std::shared_ptr<TBehaviour> FBehaviour;
+};
+
+class TTestDaemon : public TCustomHTTPDaemonThread {
+public:
+    explicit TTestDaemon(int port,
+                         std::shared_ptr<TBehaviour> behaviour = std::make_shared<TBehaviour>());
+
+    // Runs on every pass of the loop, on the daemon thread.
+    std::function<void(TTestDaemon&)> FOnLoop;
+    std::atomic<int> FLoops{0};
+
+    void RunBodyAgain() { Execute(); }
+    using TCustomHTTPDaemonThread::CheckSocketError;
+    using TCustomHTTPDaemonThread::ListeningSocket;
+
+protected:
+    int DefaultPort() const override { return FTestPort; }
+    TRequestThreadClass RequestThreadClass() const override;
+    void DoLoop() override;
+
+private:
+    int FTestPort;
+    std::shared_ptr<TBehaviour> FBehaviour;
+};
+
+// The log's messages in order.
+std::vector<std::string> Messages(const TServiceLog& log);
+
+} // namespace vx::httpservice::test
