@@ -66,31 +66,31 @@ bool ParseVerdictPath(const std::string& Path, std::uint32_t& ID, bool& Allow) {
     return true;
 }
 
-std::string AddPath(const TStrings& Fields) {
+std::string AddQuery(const TStrings& Fields) {
     static const char Hex[] = "0123456789ABCDEF";
-    std::string Path = std::string(AddCommand) + "?";
+    std::string Query;
     for (std::size_t I = 0; I < Fields.size(); ++I) {
         if (I > 0) {
-            Path += '&';
+            Query += '&';
         }
         const std::string& Field = Fields[I];
         const auto Equals = Field.find('=');
-        Path += Field.substr(0, Equals);
+        Query += Field.substr(0, Equals);
         if (Equals == std::string::npos) {
             continue;
         }
-        Path += '=';
+        Query += '=';
         for (unsigned char C : Field.substr(Equals + 1)) {
             if (IsUnreserved(C)) {
-                Path += static_cast<char>(C);
+                Query += static_cast<char>(C);
             } else {
-                Path += '%';
-                Path += Hex[C >> 4];
-                Path += Hex[C & 0x0F];
+                Query += '%';
+                Query += Hex[C >> 4];
+                Query += Hex[C & 0x0F];
             }
         }
     }
-    return Path;
+    return Query;
 }
 
 } // namespace vx::decisions

@@ -24,8 +24,8 @@ bool IsRefusal(const std::string& Reply);
 // within 32 bits, "allow" or "deny").
 bool ParseVerdictPath(const std::string& Path, std::uint32_t& ID, bool& Allow);
 
-// The monitor's side: "/add?" and the key=value fields joined by "&", each value
-// percent-encoded (upper-case digits) except letters, digits and "-._~".
-std::string AddPath(const TStrings& Fields);
+// The monitor's side: the key=value fields joined by "&", each value percent-encoded
+// (upper-case digits) except letters, digits and "-._~": what follows AddCommand and "?".
+std::string AddQuery(const TStrings& Fields);
 
 } // namespace vx::decisions

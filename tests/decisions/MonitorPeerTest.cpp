@@ -47,12 +47,13 @@ TEST(MonitorPeer, MalformedVerdictPathsAreRejected) {
     EXPECT_FALSE(Allow);
 }
 
-TEST(MonitorPeer, AddPathEncodesValues) {
-    EXPECT_EQ(AddPath({"module=Registry", "information=Run key 50%", "item=C:\\a&b=c",
-                       "olddata=", "newdata=x\r\ny"}),
-              "/add?module=Registry&information=Run%20key%2050%25&item=C%3A%5Ca%26b%3Dc"
+TEST(MonitorPeer, AddQueryEncodesValues) {
+    EXPECT_EQ(AddQuery({"module=Registry", "information=Run key 50%", "item=C:\\a&b=c",
+                        "olddata=", "newdata=x\r\ny"}),
+              "module=Registry&information=Run%20key%2050%25&item=C%3A%5Ca%26b%3Dc"
               "&olddata=&newdata=x%0D%0Ay");
-    EXPECT_EQ(AddPath({}), "/add?");
+    EXPECT_EQ(AddQuery({}), "");
+    EXPECT_EQ(AddQuery({"flag", "x=1"}), "flag&x=1");
 }
 
 TEST(MonitorPeer, RefusalIsExactlyZero) {
