@@ -78,6 +78,10 @@ bool TRegistry::OpenReadOnlyWith(const std::string& key, REGSAM extraAccess, LST
             MakeCurrent(opened, key);
             return true;
         }
+        // Only a refusal can be cured by asking for less; a missing key stays missing.
+        if (status != ERROR_ACCESS_DENIED) {
+            return false;
+        }
     }
     return false;
 }

@@ -6,6 +6,7 @@
 #include "platform/RegistryStore.h"
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -139,6 +140,31 @@ TEST(ProcessConfigManager, CreatedWithTheTitleAndFreed) {
     EXPECT_EQ(text, "2026-12-01 10:00");
     FreeConfigManager();
     EXPECT_THROW(ConfigManager(), vx::Exception);
+}
+
+TEST(ConfigManagerThreads, ReadsRunConcurrentlyWithTheirOwnReaders) {
+    TRegFixture prefix(Welcome("HKEY_LOCAL_MACHINE", "\"FileDBCount\"=dword:00000007\r\n"),
+                       Welcome("HKEY_CURRENT_USER", "\"LastUpdate\"=\"user\"\r\n"));
+    TQELConfigManager manager;
+    manager.SetProductName("Korvex - Thornet 2");
+    std::vector<std::thread> readers;
+    std::vector<int> failures(4, 0);
+    for (std::size_t t = 0; t < failures.size(); ++t) {
+        readers.emplace_back([&manager, &failures, t] {
+            for (int i = 0; i < 200; ++i) {
+                std::string text;
+                std::int32_t number = 0;
+                if (!manager.ReadString("Welcome", "LastUpdate", text) || text != "user" ||
+                    !manager.ReadInteger("Welcome", "FileDBCount", number) || number != 7) {
+                    ++failures[t];
+                }
+            }
+        });
+    }
+    for (std::thread& reader : readers) {
+        reader.join();
+    }
+    EXPECT_EQ(failures, std::vector<int>(4, 0));
 }
 
 // HKEY_USERS: each hive of UserHives is searched and the last one holding the value wins.

@@ -5,7 +5,6 @@
 #include "platform/RegFormat.h"
 #include "platform/Registry.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
