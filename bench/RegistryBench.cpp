@@ -1,4 +1,5 @@
 // Loading a large hive, and the key opens and value reads that configuration reads make.
+#include "config/ConfigManager.h"
 #include "platform/Registry.h"
 #include "platform/RegistryStore.h"
 
@@ -88,6 +89,21 @@ void BM_OpenAndReadText(benchmark::State& state) {
     InstallRegistryStore(nullptr);
 }
 BENCHMARK(BM_OpenAndReadText)->Unit(benchmark::kMicrosecond);
+
+// The status loader's read of the last update: machine key first, then the user's.
+void BM_ConfigManagerReadString(benchmark::State& state) {
+    InstallRegistryStore(std::make_shared<TRegistryStore>(Prefix().Dir()));
+    vx::config::CreateConfigManager("bench");
+    vx::config::ConfigManager().SetProductName("Korvex - Thornet 2");
+    std::string value;
+    for (auto _ : state) {
+        vx::config::ConfigManager().ReadString("Welcome", "LastUpdate", value);
+        benchmark::DoNotOptimize(value);
+    }
+    vx::config::FreeConfigManager();
+    InstallRegistryStore(nullptr);
+}
+BENCHMARK(BM_ConfigManagerReadString)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CaseInsensitive.h"
+#include "platform/TextCodec.h"
 
 #include <cstdint>
 #include <set>
@@ -22,7 +22,7 @@ private:
 };
 
 // A sorted name list that ignores duplicates (names compared without regard to case).
-using TSortedNameList = std::set<std::string, TCaseInsensitiveLess>;
+using TSortedNameList = std::set<std::string, win::TFoldedLess>;
 
 // Start-up: creates the unit's two sorted name lists, then the hive manager. Shutdown frees
 // them. Both are safe to call twice.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CaseInsensitive.h"
 #include "MyRegistry.h"
+#include "platform/TextCodec.h"
 
 #include <array>
 #include <cstdint>
@@ -25,8 +25,8 @@ struct TRegCacheEntry {
 class TRegCache {
 public:
     using TOwningList = std::unordered_map<std::string, std::unique_ptr<TRegCacheEntry>,
-                                           TCaseInsensitiveHash, TCaseInsensitiveEqual>;
-    using TNameList = std::unordered_set<std::string, TCaseInsensitiveHash, TCaseInsensitiveEqual>;
+                                           win::TFoldedHash, win::TFoldedEqual>;
+    using TNameList = std::unordered_set<std::string, win::TFoldedHash, win::TFoldedEqual>;
 
     TRegCache();
     ~TRegCache();

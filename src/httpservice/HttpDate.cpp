@@ -20,7 +20,9 @@ constexpr const char* MonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 std::string TimeZoneOffset(int bias) {
     const int offset = -bias;
     const int minutes = std::abs(offset);
-    return (offset < 0 ? "-" : "+") + Format(ZoneFormat, minutes / 60, minutes % 60);
+    std::string text(1, offset < 0 ? '-' : '+');
+    text += Format(ZoneFormat, minutes / 60, minutes % 60);
+    return text;
 }
 
 std::string TimeZoneOffset() {

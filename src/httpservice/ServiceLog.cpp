@@ -83,20 +83,16 @@ void TServiceLog::Log(char level, const std::string& source, const std::string& 
 void TServiceLog::AddLogLine(const std::string& text) {
     std::lock_guard lock(LogLock());
     const std::tm t = LocalTm(FClock());
-    const std::string& sep = win::TLocaleTime::User().TimeSeparator();
-    char date[40];
-    char hour[16];
-    char minute[16];
-    char second[16];
-    std::snprintf(date, sizeof date, "%04d-%02d-%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
-    std::snprintf(hour, sizeof hour, "%02d", t.tm_hour);
-    std::snprintf(minute, sizeof minute, "%02d", t.tm_min);
-    std::snprintf(second, sizeof second, "%02d", t.tm_sec);
+    const char* sep = win::TLocaleTime::User().TimeSeparator().c_str();
+    char stamp[96];
+    std::snprintf(stamp, sizeof stamp, "[%04d-%02d-%02d %02d%s%02d%s%02d] ", t.tm_year + 1900,
+                  t.tm_mon + 1, t.tm_mday, t.tm_hour, sep, t.tm_min, sep, t.tm_sec);
     if (FLogLines.size() >= MaxLogLines) {
         FLogLines.pop_front();
     }
-    FLogLines.push_back("[" + std::string(date) + " " + hour + sep + minute + sep + second + "] " +
-                        text);
+    std::string line(stamp);
+    line += text;
+    FLogLines.push_back(std::move(line));
 }
 
 std::string TServiceLog::LineLogText() const {

@@ -32,16 +32,13 @@ TLocaleTime::TLocaleTime(const std::string& localeName) {
     probe.tm_sec = 35;
     const std::string shown = Render(FTimeFormat.c_str(), probe);
     const auto minute = shown.find("24");
-    FTimeSeparator = ":";
-    if (minute != std::string::npos && minute > 0) {
-        auto start = minute;
-        while (start > 0 && (shown[start - 1] < '0' || shown[start - 1] > '9')) {
-            --start;
-        }
-        if (start > 0 && start < minute) {
-            FTimeSeparator = shown.substr(start, minute - start);
+    std::string separator;
+    if (minute != std::string::npos) {
+        for (auto i = minute; i > 0 && (shown[i - 1] < '0' || shown[i - 1] > '9'); --i) {
+            separator.insert(separator.begin(), shown[i - 1]);
         }
     }
+    FTimeSeparator = separator.empty() ? ":" : separator;
 }
 
 TLocaleTime::~TLocaleTime() {

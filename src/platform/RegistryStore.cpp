@@ -15,6 +15,7 @@ constexpr const char* MachineFile = "system.reg";
 constexpr const char* UserFile = "user.reg";
 constexpr const char* DefaultUserFile = "userdef.reg";
 constexpr const char* DefaultUserName = ".DEFAULT";
+const std::vector<std::string> Wow6432NodePath{"Software", "Wow6432Node"};
 
 // Rights that change a key; asking for one on a hive that cannot be written is refused at
 // open time, as Windows refuses them to a user without the right.
@@ -98,7 +99,7 @@ std::vector<std::string> TRegistryStore::TImpl::Redirect(const std::vector<std::
                                                          bool view64) const {
     if (view64 || path.size() < 2 || !SameText(path[0], "Software") ||
         SameText(path[1], "Wow6432Node") || SameText(path[1], "Classes") ||
-        FMachine.Root().Walk({"Software", "Wow6432Node"}) == nullptr) {
+        FMachine.Root().Walk(Wow6432NodePath) == nullptr) {
         return path;
     }
     std::vector<std::string> redirected{path[0], "Wow6432Node"};
@@ -166,7 +167,8 @@ void TRegistryStore::TImpl::Restrict(HKEY root, const std::string& path, REGSAM 
 }
 
 LSTATUS TRegistryStore::TImpl::CheckAccess(const TOpenKey& key, REGSAM rights) {
-    const auto it = FRestrictions.find(RestrictionKey(key.Root, key.Path));
+    const auto it = FRestrictions.empty() ? FRestrictions.end()
+                                          : FRestrictions.find(RestrictionKey(key.Root, key.Path));
     if (it != FRestrictions.end() && (rights & ~it->second) != 0) {
         return ERROR_ACCESS_DENIED;
     }

@@ -1,6 +1,7 @@
 #include "TextCodec.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace vx::win {
 
@@ -120,6 +121,16 @@ std::string FoldCase(std::string_view text) {
 bool SameText(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                               [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+std::size_t TFoldedHash::operator()(std::string_view text) const {
+    return std::hash<std::string>{}(FoldCase(text));
+}
+
+bool TFoldedLess::operator()(std::string_view a, std::string_view b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(Lower(x)) < static_cast<unsigned char>(Lower(y));
+    });
 }
 
 } // namespace vx::win

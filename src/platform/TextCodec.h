@@ -19,4 +19,15 @@ std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text);
 std::string FoldCase(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);
 
+// Hashing, equality and ordering of names under that folding, for containers of names.
+struct TFoldedHash {
+    std::size_t operator()(std::string_view text) const;
+};
+struct TFoldedEqual {
+    bool operator()(std::string_view a, std::string_view b) const { return SameText(a, b); }
+};
+struct TFoldedLess {
+    bool operator()(std::string_view a, std::string_view b) const;
+};
+
 } // namespace vx::win

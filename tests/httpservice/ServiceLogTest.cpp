@@ -185,7 +185,8 @@ TEST_F(ServiceLogTest, ConcurrentWritersLoseNothing) {
     for (int w = 0; w < 4; ++w) {
         writers.emplace_back([this, w] {
             for (int i = 0; i < 50; ++i) {
-                FLog.Log('0', "w" + std::to_string(w), "", "m");
+                const std::string source = std::to_string(w);
+                FLog.Log('0', source, "", "m");
                 FLog.AddLogLine("line");
                 FLog.LineLogText();
             }
