@@ -59,6 +59,13 @@ struct TLiveService {
         }
         throw std::runtime_error("service did not start");
     }
+
+    // Request threads free themselves; none may outlive the process's static objects.
+    ~TLiveService() {
+        const auto Threads = Daemon->RequestThreads();
+        Daemon.reset();
+        Threads->WaitBelow(1, std::chrono::seconds(5));
+    }
 };
 
 void BM_TestAllFiveServices(benchmark::State& State) {

@@ -29,9 +29,11 @@ struct TRunningService {
 
     void Start() {
         Daemon = StartThread<TSimDaemon>(Port, Behaviour);
-        // The daemon binds on its own thread: wait until it takes connections.
+        // The daemon binds on its own thread: wait until it takes connections. A short
+        // time-out, because a hanging service takes them but never answers.
         for (int Try = 0; Try < 200; ++Try) {
             health::TqxInternetHTTP Client;
+            Client.SetTimeouts(1000ms, 100ms);
             std::string Stream;
             Client.Get("http://127.0.0.1:" + std::to_string(Port) + "/log", Stream);
             if (Client.LastError() != health::ErrorInternetCannotConnect) {
@@ -40,6 +42,15 @@ struct TRunningService {
             std::this_thread::sleep_for(10ms);
         }
         FAIL() << "service did not start on port " << Port;
+    }
+
+    // Request threads free themselves; none may outlive the test.
+    ~TRunningService() {
+        if (Daemon) {
+            const auto Threads = Daemon->RequestThreads();
+            Daemon.reset();
+            EXPECT_TRUE(Threads->WaitBelow(1, 5s));
+        }
     }
 };
 
