@@ -47,26 +47,31 @@ TEscapesPresent FindEscapes(const std::string& Text) {
     return Present;
 }
 
-// Replaces every "%" High Low, from the left and without overlap, by the byte Value; true
-// when anything was replaced.
+// Whether a decoded byte can take part in a new escape: as its "%" or as one of its digits.
+bool CanFormEscape(int V) {
+    return V == EscapeStart || DigitIn(static_cast<char>(V), true) >= 0 ||
+           DigitIn(static_cast<char>(V), false) >= 0;
+}
+
+// Replaces, in place, every "%" High Low from the left and without overlap by the byte
+// Value; true when anything was replaced.
 bool ReplaceEscape(std::string& Text, char High, char Low, char Value) {
-    std::string Result;
-    Result.reserve(Text.size());
+    const std::size_t Size = Text.size();
+    std::size_t Read = Text.find(EscapeStart);
+    std::size_t Write = Read;
     bool Replaced = false;
-    std::size_t I = 0;
-    while (I < Text.size()) {
-        if (I + 2 < Text.size() && Text[I] == EscapeStart && Text[I + 1] == High &&
-            Text[I + 2] == Low) {
-            Result += Value;
-            I += 3;
+    while (Read < Size) {
+        if (Read + 2 < Size && Text[Read] == EscapeStart && Text[Read + 1] == High &&
+            Text[Read + 2] == Low) {
+            Text[Write++] = Value;
+            Read += 3;
             Replaced = true;
         } else {
-            Result += Text[I];
-            ++I;
+            Text[Write++] = Text[Read++];
         }
     }
     if (Replaced) {
-        Text.swap(Result);
+        Text.resize(Write);
     }
     return Replaced;
 }
@@ -99,8 +104,10 @@ void SplitURLCommand(const std::string& Text, std::string& Command, TStrings& Pa
 
 std::string URLDecode(const std::string& Text) {
     std::string Result = Text;
-    // Only the escapes present are replaced; a replacement can form new escapes, so the
-    // string is searched again after each one that changed it.
+    // Only the escapes present are replaced. Every occurrence of the replaced escape goes,
+    // and the others stay intact (escapes cannot overlap: a digit is never "%"); only a
+    // decoded "%" or hexadecimal digit can form new escapes with its neighbours, and only then
+    // is the text searched again.
     TEscapesPresent Present = FindEscapes(Result);
     for (int V = FirstDecodedByte; V <= 255; ++V) {
         const auto Value = static_cast<std::size_t>(V);
@@ -109,8 +116,16 @@ std::string URLDecode(const std::string& Text) {
                 continue;
             }
             const char* Digits = Upper ? UpperDigits : LowerDigits;
-            if (ReplaceEscape(Result, Digits[V >> 4], Digits[V & 15], static_cast<char>(V))) {
+            const char High = Digits[V >> 4];
+            const char Low = Digits[V & 15];
+            if (ReplaceEscape(Result, High, Low, static_cast<char>(V)) && CanFormEscape(V)) {
                 Present = FindEscapes(Result);
+            } else {
+                // This pattern is gone; with digits only it was both case forms.
+                (Upper ? Present.Upper : Present.Lower).reset(Value);
+                if (High == LowerDigits[V >> 4] && Low == LowerDigits[V & 15]) {
+                    Present.Lower.reset(Value);
+                }
             }
         }
     }
