@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Registry.h"
 #include "platform/RegistryStore.h"
 
 #include <filesystem>
