@@ -1,0 +1,56 @@
+#include "Files.h"
+
+#include "Prefix.h"
+
+namespace vx::win {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsDrivePath(std::string_view path) {
+    if (path.size() < 2 || path[1] != ':') {
+        return false;
+    }
+    const char drive = path[0];
+    return (drive >= 'a' && drive <= 'z') || (drive >= 'A' && drive <= 'Z');
+}
+
+} // namespace
+
+std::optional<fs::path> LocalPath(std::string_view path) {
+    if (IsDrivePath(path)) {
+        const fs::path prefix = CurrentPrefixDir();
+        if (prefix.empty()) {
+            return std::nullopt;
+        }
+        return MapWindowsPath(prefix, path);
+    }
+    if (!path.empty() && path.front() == '/') {
+        return fs::path(path);
+    }
+    return std::nullopt;
+}
+
+bool FileExists(std::string_view path) {
+    const auto local = LocalPath(path);
+    if (!local) {
+        return false;
+    }
+    std::error_code ec;
+    const fs::file_status status = fs::status(*local, ec);
+    return !ec && fs::exists(status) && !fs::is_directory(status);
+}
+
+std::string ExecutableFolder() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    const fs::path folder = ec ? fs::current_path(ec) : exe.parent_path();
+    std::string text = folder.string();
+    if (text.empty() || text.back() != '/') {
+        text += '/';
+    }
+    return text;
+}
+
+} // namespace vx::win
