@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <QString>
+
+namespace vx::dialogs {
+
+class TJSDialog;
+
+// A button the application defines. Its Value is given by the collection when it is added:
+// 100 for the first item, 101 for the second, and so on.
+class TJSCustomButton {
+public:
+    QString Caption;
+    int ModalResult = 0;
+    bool Visible = true;
+    bool Default = false;
+    bool Cancel = false;
+
+    int Value() const { return FValue; }
+    bool Enabled() const { return FEnabled; }
+    // Takes effect at once on a shown window.
+    void SetEnabled(bool Enabled);
+
+private:
+    friend class TJSCustomButtons;
+    TJSCustomButton(TJSDialog& Dialog, int Value) : FDialog(Dialog), FValue(Value) {}
+
+    TJSDialog& FDialog;
+    int FValue;
+    bool FEnabled = true;
+};
+
+// The custom buttons of a dialog, in the order they were added. Items keep their address for
+// the life of the dialog.
+class TJSCustomButtons {
+public:
+    explicit TJSCustomButtons(TJSDialog& Dialog) : FDialog(Dialog) {}
+    TJSCustomButtons(const TJSCustomButtons&) = delete;
+    TJSCustomButtons& operator=(const TJSCustomButtons&) = delete;
+
+    TJSCustomButton& Add();
+    int Count() const { return static_cast<int>(FItems.size()); }
+    // Raises EJSDialogError for a position outside 0 .. Count - 1.
+    TJSCustomButton& Items(int Index) const;
+
+private:
+    static constexpr int FirstValue = 100;
+
+    TJSDialog& FDialog;
+    std::vector<std::unique_ptr<TJSCustomButton>> FItems;
+};
+
+} // namespace vx::dialogs

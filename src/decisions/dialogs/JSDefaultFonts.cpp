@@ -1,0 +1,23 @@
+#include "decisions/dialogs/JSDefaultFonts.h"
+
+namespace vx::dialogs {
+namespace {
+
+constexpr int InstructionPoints = 12;
+constexpr std::uint32_t InstructionColor = RGBColor(0, 51, 153);
+
+} // namespace
+
+TJSDefaultFontTable InitialJSDefaultFonts() {
+    TJSDefaultFontTable Table{};
+    Table[dfInstruction].Size = InstructionPoints;
+    Table[dfInstruction].Color = InstructionColor;
+    return Table;
+}
+
+TJSDefaultFontTable& TJSDefaultFonts() {
+    static TJSDefaultFontTable Table = InitialJSDefaultFonts();
+    return Table;
+}
+
+} // namespace vx::dialogs

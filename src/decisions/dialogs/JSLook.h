@@ -1,0 +1,28 @@
+#pragma once
+
+#include "decisions/dialogs/JSTypes.h"
+
+#include <QColor>
+#include <QFont>
+#include <QIcon>
+#include <QString>
+
+// Fonts, colours and icons of the widget as Qt sees them.
+namespace vx::dialogs {
+
+// The font of the settings: an empty name takes the system's message font ("Segoe UI" when
+// it cannot be read), a size of 0 or less its size (9 points when it cannot be read).
+QFont ToQFont(const TJSFontSettings& Settings);
+QColor ToQColor(std::uint32_t Rgb);
+
+// The standard icon of a task-dialog icon value: Qt's message-box icons, the style's shield,
+// the application's window icon for tdiCustom; null for tdiNone and when the style has none.
+QIcon StandardIcon(TTaskDialogIcon Icon);
+
+// A button caption as shown: "&" marks the accelerator letter, "&&" stands for "&".
+QString CaptionWithoutAccelerator(const QString& Caption);
+
+// Edge length of an icon size in pixels at 96 dots per inch.
+int IconPixels(TJSIconSize Size);
+
+} // namespace vx::dialogs

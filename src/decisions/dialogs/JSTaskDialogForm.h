@@ -1,0 +1,106 @@
+#pragma once
+
+#include "decisions/dialogs/JSTypes.h"
+
+#include <array>
+#include <vector>
+
+#include <QDialog>
+
+class QAbstractButton;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace vx::dialogs {
+
+class TJSBand;
+class TJSDialog;
+class TJSTextView;
+
+// The window of a TJSDialog, built from its properties: header band, main icon, instruction,
+// content, button bar (verification check box, custom buttons, common buttons) and footer.
+//
+// A click sets the dialog's modal result, runs its OnControlClick and closes the window
+// unless the handler set Handled. The close box gives 2, Escape clicks the cancel button,
+// Help never closes, Ctrl+C copies the dialog as plain text.
+class TJSTaskDialogForm : public QDialog {
+    Q_OBJECT
+public:
+    TJSTaskDialogForm(TJSDialog& Dialog, QWidget* Parent);
+    ~TJSTaskDialogForm() override;
+
+    // The dialog lets go of this window (it is being replaced); it then reports nothing.
+    void Detach() { FDialog = nullptr; }
+
+    // Shows the dialog's current instruction and content, and lays the window out again.
+    void UpdateTexts();
+    // Shows a custom button's current enabled state.
+    void UpdateCustomButton(int Index);
+    // Places the window as the dialog's Position asks, inside the screen.
+    void PlaceWindow();
+    // Moves the window, frame included, inside the screen's available area.
+    void KeepOnScreen();
+
+    // The plain-text rendering that Ctrl+C copies.
+    QString ClipboardText() const;
+
+    // The parts, for whoever needs to look at them (null when the dialog has none).
+    TJSBand* HeaderBand() const { return FHeader; }
+    TJSTextView* HeaderView() const { return FHeaderText; }
+    QLabel* MainIconLabel() const { return FMainIcon; }
+    TJSTextView* InstructionView() const { return FInstruction; }
+    TJSTextView* ContentView() const { return FContent; }
+    TJSBand* ButtonBar() const { return FButtonBar; }
+    QCheckBox* VerificationCheckBox() const { return FVerification; }
+    QPushButton* CommonButton(TCommonButton Button) const;
+    QPushButton* CustomButton(int Index) const;
+    TJSBand* FooterBand() const { return FFooter; }
+    TJSTextView* FooterView() const { return FFooterText; }
+
+public slots:
+    void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+
+private:
+    void BuildHeader();
+    void BuildBody();
+    void BuildButtonBar();
+    void BuildFooter();
+    QPushButton* AddButton(const QString& Caption);
+    void CommonButtonClicked(TCommonButton Button);
+    void CustomButtonClicked(int Index);
+    // Runs the click through the dialog and closes with Result unless it was handled.
+    void ReportClick(TJSControlType ControlType, QAbstractButton* Control, int Value, int Result);
+    void CloseWith(int Result);
+    void CancelPressed();
+    void CopyToClipboard();
+
+    // Layout (JSFormLayout.cpp).
+    int Scaled(int Pixels) const;
+    void LayoutForm();
+    void SizeButtons();
+    int ButtonRowWidth() const;
+    int HeaderHeight(int Width) const;
+    void PlaceButtonBar(int Width);
+
+    TJSDialog* FDialog;
+    TJSBand* FHeader = nullptr;
+    TJSTextView* FHeaderText = nullptr;
+    QLabel* FMainIcon = nullptr;
+    TJSTextView* FInstruction = nullptr;
+    TJSTextView* FContent = nullptr;
+    TJSBand* FButtonBar = nullptr;
+    QCheckBox* FVerification = nullptr;
+    std::vector<QPushButton*> FCustomButtons;
+    std::array<QPushButton*, CommonButtonCount> FCommonButtons{};
+    TJSBand* FFooter = nullptr;
+    TJSTextView* FFooterText = nullptr;
+    QPushButton* FCancelButton = nullptr;
+};
+
+} // namespace vx::dialogs

@@ -1,0 +1,27 @@
+#include "decisions/dialogs/JSTypes.h"
+
+#include <array>
+
+namespace vx::dialogs {
+namespace {
+
+// By TCommonButton value.
+constexpr std::array<int, CommonButtonCount> CommonButtonResults{
+    mrYes,    mrNo,  mrOk,      mrCancel,   mrAbort, mrRetry,
+    mrIgnore, mrAll, mrNoToAll, mrYesToAll, -1,      mrNone};
+
+constexpr std::array<const char*, CommonButtonCount> CommonButtonCaptions{
+    "&Yes",    "&No",  "OK",         "Cancel",      "&Abort", "&Retry",
+    "&Ignore", "&All", "N&o to All", "Yes to &All", "&Help",  "&Close"};
+
+} // namespace
+
+int CommonButtonResult(TCommonButton Button) {
+    return CommonButtonResults.at(static_cast<std::size_t>(Button));
+}
+
+const char* CommonButtonCaption(TCommonButton Button) {
+    return CommonButtonCaptions.at(static_cast<std::size_t>(Button));
+}
+
+} // namespace vx::dialogs

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "decisions/dialogs/JSTypes.h"
+
+#include <QColor>
+#include <QPixmap>
+#include <QTextBrowser>
+#include <QWidget>
+
+// The pieces of the task-dialog window: text views for the marked-up texts and the bands
+// (header, button bar, footer) that paint their own background.
+namespace vx::dialogs {
+
+// Read-only rich text on the parent's background, wrapped at word boundaries or, for a word
+// wider than the view, anywhere. Links report through anchorClicked and open nothing.
+class TJSTextView : public QTextBrowser {
+    Q_OBJECT
+public:
+    explicit TJSTextView(QWidget* Parent);
+
+    void SetTextColor(const QColor& Color);
+    // The height the text needs when wrapped to Width.
+    int HeightForWidth(int Width) const;
+    // The width of the longest line, unwrapped.
+    int NaturalWidth() const;
+
+protected:
+    // A copied selection leaves out the break opportunities that MarkupToHtml added.
+    QMimeData* createMimeDataFromSelection() const override;
+};
+
+// A band with a plain or gradient background, an optional divider line along its top and an
+// optional glyph.
+class TJSBand : public QWidget {
+    Q_OBJECT
+public:
+    explicit TJSBand(QWidget* Parent);
+
+    void SetColor(const QColor& Color) { FColor = Color; }
+    void SetGradient(const QColor& Start, const QColor& End, TGradientDirection Direction);
+    void SetDivider(const QColor& Color) { FDivider = Color; }
+    void SetGlyph(const QPixmap& Glyph, const QPoint& At);
+
+    const QPixmap& Glyph() const { return FGlyph; }
+    QRect GlyphRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* Event) override;
+
+private:
+    QColor FColor;
+    bool FGradient = false;
+    QColor FStart;
+    QColor FEnd;
+    TGradientDirection FDirection = gdHorizontal;
+    QColor FDivider; // invalid: no divider
+    QPixmap FGlyph;
+    QPoint FGlyphAt;
+};
+
+} // namespace vx::dialogs

@@ -1,0 +1,66 @@
+#include "decisions/dialogs/KorvexDialog.h"
+
+#include "decisions/DialogTexts.h"
+#include "decisions/dialogs/DialogText.h"
+#include "decisions/dialogs/JSLook.h"
+#include "decisions/dialogs/KorvexIcon.h"
+
+#include <QGuiApplication>
+
+namespace vx::dialogs {
+namespace {
+
+constexpr const char* HeaderFontName = "Segoe UI";
+constexpr int HeaderFontPoints = 14;
+constexpr std::uint32_t HeaderFontColor = RGBColor(255, 255, 255);
+constexpr std::uint32_t HeaderStartColor = RGBColor(25, 145, 207);
+constexpr std::uint32_t HeaderEndColor = RGBColor(255, 255, 255);
+constexpr int HeaderGlyphPixels = 32;
+constexpr const char* InstructionKey = "Instruction";
+constexpr const char* VerificationKey = "VerificationShowAgain";
+constexpr int GenericSection = 0;
+
+} // namespace
+
+TKorvexDialog::TKorvexDialog(std::uint8_t CatalogueIndex) : FCatalogueIndex(CatalogueIndex) {
+    SetupHeader();
+    HelpType = htKeyword;
+    Title = QString::fromUtf8(KorvexProductName);
+    const QString ApplicationTitle = QGuiApplication::applicationDisplayName();
+    Header.Text =
+        ApplicationTitle.contains(u' ') ? ApplicationTitle : QString::fromUtf8(KorvexProductName);
+    Instruction().Text = GetText(InstructionKey);
+}
+
+void TKorvexDialog::SetupHeader() {
+    Header.Visible = true;
+    Header.Font.Name = HeaderFontName;
+    Header.Font.Size = HeaderFontPoints;
+    Header.Font.Color = HeaderFontColor;
+    Header.Gradient.StartColor = ToQColor(HeaderStartColor);
+    Header.Gradient.EndColor = ToQColor(HeaderEndColor);
+    Header.Gradient.Enabled = true;
+    Header.Icon = tdiCustom;
+    Header.Glyph =
+        KorvexMainIconPixmap(HeaderGlyphPixels, qApp != nullptr ? qApp->devicePixelRatio() : 1.0);
+}
+
+std::string TKorvexDialog::GetTextBytes(std::string_view Key) const {
+    return decisions::GetCatalogueText(FCatalogueIndex, Key);
+}
+
+QString TKorvexDialog::GetText(std::string_view Key) const {
+    return DialogText(GetTextBytes(Key));
+}
+
+QString TKorvexDialog::GetCatalogueText(std::string_view Key, int Index) {
+    return DialogText(decisions::GetCatalogueText(Index, Key));
+}
+
+void TKorvexDialog::ShowVerificationCheck(bool State) {
+    Verification.Text = GetCatalogueText(VerificationKey, GenericSection);
+    Verification.Visible = true;
+    Verification.InitialState = State;
+}
+
+} // namespace vx::dialogs

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "decisions/dialogs/JSDialog.h"
+
+#include <cstdint>
+#include <string_view>
+
+#include <QString>
+
+namespace vx::dialogs {
+
+// A dialog in the product's look, with its texts from one section of the dialog text
+// catalogue (decisions/DialogTexts.h). The catalogue must be registered: reading a text
+// without it raises decisions::EDialogTextError.
+class TKorvexDialog : public TJSDialog {
+public:
+    explicit TKorvexDialog(std::uint8_t CatalogueIndex);
+
+    // The header band in the product's look: gradient, white title text, the product icon.
+    void SetupHeader();
+    // The text of Key in the dialog's own section, as UTF-16; empty when the key is absent.
+    QString GetText(std::string_view Key) const;
+    // The same from catalogue section Index.
+    static QString GetCatalogueText(std::string_view Key, int Index);
+    // The "show this dialog again" check box, in the given state.
+    void ShowVerificationCheck(bool State);
+
+    std::uint8_t CatalogueIndex() const { return FCatalogueIndex; }
+
+protected:
+    // The catalogue text of Key as it is, in the system's code page.
+    std::string GetTextBytes(std::string_view Key) const;
+
+private:
+    std::uint8_t FCatalogueIndex;
+};
+
+// The product's name, and the title of the tray application that the dialogs' header shows
+// when the application has one with a blank in it.
+inline constexpr const char* KorvexProductName = "Korvex - Thornet 2";
+
+} // namespace vx::dialogs

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "DialogTestSupport.h"
+#include "KorvexFixture.h"
+#include "TestPeer.h"
+#include "decisions/DecisionList.h"
+#include "decisions/dialogs/JSWidgets.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QPushButton>
+
+namespace vx::dialogs::test {
+
+// The decision dialog against a list whose verdicts go to a recording monitor peer. The
+// verdict handler does what the tray window's does: it applies the verdict through the list.
+class TDecisionFixture : public TKorvexFixture {
+protected:
+    // A decision from key=value lines.
+    std::shared_ptr<decisions::TDecision> Add(const decisions::TStrings& Lines) {
+        return FList.Add(Lines);
+    }
+    // Adds Count decisions with the items "item0", "item1", ...
+    void AddItems(int Count) {
+        for (int I = 0; I < Count; ++I) {
+            Add({"item=item" + std::to_string(I), "decisiontype=decision", "logclass=changed"});
+        }
+    }
+
+    // Shows the list as the tray window does on a notification.
+    void Notify(bool WithHandler = true) {
+        decisions::TDecisionList* List = &FList;
+        ShowPlimmDecisions(List, WithHandler
+                                     ? TDecisionVerdictEvent([this, List](int Index, bool Allow) {
+                                           FVerdicts.emplace_back(Index, Allow);
+                                           List->ApplyVerdict(Index, Allow);
+                                       })
+                                     : TDecisionVerdictEvent());
+        RefreshPlimmDecisions();
+    }
+
+    TKorvexPlimmDecisionDialog& Dialog() { return *DecisionDialog(); }
+    TJSTaskDialogForm& Form() { return *DecisionDialog()->Form(); }
+    bool Shown() { return DecisionDialog() != nullptr && Form().isVisible(); }
+    QPushButton* Previous() { return Form().CustomButton(0); }
+    QPushButton* Next() { return Form().CustomButton(1); }
+    QPushButton* Allow() { return Form().CustomButton(2); }
+    QPushButton* Deny() { return Form().CustomButton(3); }
+    QPushButton* Ignore() { return Form().CommonButton(cbIgnore); }
+
+    QString Instruction() { return Form().InstructionView()->toPlainText(); }
+    // The content as shown, line by line.
+    QStringList Lines() { return PlainLines(*Form().ContentView()->document()); }
+    QString Line(int Index) { return Lines().value(Index); }
+
+    ::vx::test::TTestPeer FMonitor{::vx::test::TTestPeer::Reply(200, "1")};
+    decisions::TDecisionList FList{FMonitor.Port()};
+    std::vector<std::pair<int, bool>> FVerdicts;
+};
+
+} // namespace vx::dialogs::test
