@@ -1,0 +1,42 @@
+#include "ChildProcess.h"
+
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace vx::app::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Without a desktop, or without notify-send, each program says on standard output who it is.
+TEST(CompanionProgramTest, EachAnnouncesItselfWithoutADesktop) {
+    struct TCase {
+        const char* Program;
+        const char* Line;
+    };
+    const TCase Cases[] = {
+        {"VXScan.exe", "Korvex - Thornet 2 - System Scan: VXScan.exe started\n"},
+        {"VXFiles.exe", "Korvex - Thornet 2 - File & Folder Scan: VXFiles.exe started\n"},
+        {"VXUpdate.exe", "Korvex - Thornet 2 - Update: VXUpdate.exe started\n"},
+        {"VXMain.exe", "Korvex - Thornet 2 - Main Console: VXMain.exe started\n"},
+    };
+    const fs::path Empty = fs::temp_directory_path();
+    const vx::test::TChildProcess::TEnvironment Environments[] = {
+        {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}},
+        // A desktop, but no notify-send to be found.
+        {{"DISPLAY", ":99"}, {"PATH", Empty.string()}},
+    };
+    for (const auto& Environment : Environments) {
+        for (const auto& Case : Cases) {
+            const auto [Code, Output] =
+                vx::test::TChildProcess::Run(fs::path(VX_BIN_DIR) / Case.Program, {}, Environment);
+            EXPECT_EQ(Code, 0) << Case.Program;
+            EXPECT_EQ(Output, Case.Line) << Case.Program;
+        }
+    }
+}
+
+} // namespace
+} // namespace vx::app::test
