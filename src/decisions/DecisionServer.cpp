@@ -51,8 +51,8 @@ void TDecisionHub::NotifyDecisionsChanged() {
     });
 }
 
-TPlimmDecisionDaemon::TPlimmDecisionDaemon(int VerdictPort)
-    : FHub(std::make_shared<TDecisionHub>(VerdictPort)) {}
+TPlimmDecisionDaemon::TPlimmDecisionDaemon(int VerdictPort, int ListenPort)
+    : FHub(std::make_shared<TDecisionHub>(VerdictPort)), FListenPort(ListenPort) {}
 
 TPlimmDecisionDaemon::~TPlimmDecisionDaemon() {
     // The loop calls DoLoop, which uses this object: it must end before the members go.

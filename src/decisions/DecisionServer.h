@@ -48,8 +48,10 @@ private:
 // which keeps serving Synchronize meanwhile) stops it.
 class TPlimmDecisionDaemon : public httpservice::TCustomHTTPDaemonThread {
 public:
-    // VerdictPort: where the list sends verdicts (the monitor service).
-    explicit TPlimmDecisionDaemon(int VerdictPort = MonitorVerdictPort);
+    // VerdictPort: where the list sends verdicts (the monitor service); ListenPort: where the
+    // service listens.
+    explicit TPlimmDecisionDaemon(int VerdictPort = MonitorVerdictPort,
+                                  int ListenPort = DecisionServerPort);
     ~TPlimmDecisionDaemon() override;
 
     // Set by the owner on the user-interface thread. Cleared when the daemon is told to end
@@ -65,7 +67,7 @@ public:
     void NotifyDecisionsChanged();
 
 protected:
-    int DefaultPort() const override { return DecisionServerPort; }
+    int DefaultPort() const override { return FListenPort; }
     TRequestThreadClass RequestThreadClass() const override;
     // Notifies when decisions are pending and their number differs from the last one the
     // loop notified. A failing handler is logged; the service goes on.
@@ -74,6 +76,7 @@ protected:
 
 private:
     std::shared_ptr<TDecisionHub> FHub;
+    int FListenPort;
     std::atomic<std::uint32_t> FLastCount{0};
 };
 
@@ -92,6 +95,7 @@ protected:
 
 private:
     std::shared_ptr<TDecisionHub> FHub;
+    int FListenPort;
 };
 
 } // namespace vx::decisions

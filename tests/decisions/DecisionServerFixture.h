@@ -21,14 +21,12 @@ namespace vx::decisions::test {
 // the loop made (each one moves LastCount).
 class TTestDecisionDaemon : public TPlimmDecisionDaemon {
 public:
-    TTestDecisionDaemon(int Port, int VerdictPort)
-        : TPlimmDecisionDaemon(VerdictPort), FPort(Port) {}
+    TTestDecisionDaemon(int Port, int VerdictPort) : TPlimmDecisionDaemon(VerdictPort, Port) {}
 
     std::atomic<int> Passes{0};
     std::atomic<int> LoopNotifications{0};
 
 protected:
-    int DefaultPort() const override { return FPort; }
     void DoLoop() override {
         const std::uint32_t Before = LastCount();
         TPlimmDecisionDaemon::DoLoop();
@@ -37,9 +35,6 @@ protected:
         }
         ++Passes;
     }
-
-private:
-    int FPort;
 };
 
 // One answer of the server, split up.

@@ -4,13 +4,10 @@
 #include "SimServices.h"
 #include "decisions/MonitorPeer.h"
 #include "httpservice/MachineKey.h"
-#include "platform/Prefix.h"
-#include "platform/Registry.h"
-#include "platform/RegistryStore.h"
+#include "platform/Machine.h"
 
 #include <chrono>
 #include <csignal>
-#include <filesystem>
 #include <iostream>
 #include <mutex>
 #include <thread>
@@ -33,12 +30,7 @@ void PrintLine(const std::string& Line) {
 
 // The prefix's registry gives the machine key, as the tray reads it.
 void InitMachineKeyFromPrefix() {
-    const auto Prefix = vx::win::ResolvePrefixDir();
-    if (!std::filesystem::exists(Prefix)) {
-        vx::win::EnsurePrefix(Prefix, vx::win::DefaultPrefixTemplate());
-    }
-    vx::win::RequirePrefix(Prefix);
-    vx::win::InstallRegistryStore(std::make_shared<vx::win::TRegistryStore>(Prefix));
+    vx::win::OpenMachine();
     vx::httpservice::InitMachineKey();
 }
 

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "app/WelcomeInfoLoaderThread.h"
+#include "app/WelcomeInfoSink.h"
+#include "decisions/DecisionServer.h"
+#include "platform/NamedEvent.h"
+#include "platform/WorkerThread.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+
+#include <QStringList>
+#include <QWidget>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSystemTrayIcon;
+
+namespace vx::app {
+
+// What the window works with; the defaults are the product's.
+struct TTrayOptions {
+    int DecisionPort = decisions::DecisionServerPort;
+    int VerdictPort = decisions::MonitorVerdictPort;
+    // Makes the status loader; one returning null runs the window without a loader.
+    std::function<std::unique_ptr<TWelcomeInfoLoaderThread>()> MakeLoader = [] {
+        return std::make_unique<TWelcomeInfoLoaderThread>();
+    };
+};
+
+// The program's main window: the tray icon with its menu, the status window with the scanner
+// version, the last update, the database size and three protection states, and the tooltip
+// summing up the suite's services. It owns the decision daemon and the status loader.
+// Created hidden; every operation runs on the UI thread.
+class TFormPlimmTrayStatus : public QWidget, public TWelcomeInfoSink {
+    Q_OBJECT
+public:
+    explicit TFormPlimmTrayStatus(TTrayOptions Options = {});
+    ~TFormPlimmTrayStatus() override;
+
+    void ShowWelcomeInfo(std::uint8_t Kind, bool Available, const std::string& Text) override;
+    void ShowServiceStatus(std::uint8_t Index, std::uint8_t Status) override;
+
+    void AskDecisions(decisions::TDecisionList& List);
+    void ApplyDecisionVerdict(int Index, bool Allow);
+
+    QSystemTrayIcon& TrayIcon() const { return *FTrayIcon; }
+    QMenu& PopupTray() const { return *FPopupTray; }
+    // The tooltip's lines, each to be followed by CR LF.
+    const QStringList& HintLines() const { return FHintLines; }
+    const std::array<int, 5>& HintLineOfService() const { return FHintLineOfService; }
+    decisions::TPlimmDecisionDaemon& DecisionDaemon() const { return *FDecisionDaemon; }
+
+signals:
+    // The user confirmed Exit: the program ends.
+    void ExitConfirmed();
+
+protected:
+    // The title bar offers no close button; a close request from elsewhere (the window
+    // manager's shortcut) hides the window like "Hide", so only Exit, which asks, ends it.
+    void closeEvent(QCloseEvent* Event) override;
+
+private:
+    void FormCreate();
+    void FormDestroy();
+    void CreateControls();
+    void CreateTrayIcon();
+    QAction* AddAction(const char* Name, const QString& Caption);
+    void AddMenuItem(const char* Name, QAction* Action);
+    void StartCompanion(const char* FileName);
+
+    void aSystemScanExecute();
+    void aFileScanExecute();
+    void aUpdateExecute();
+    void TrayIconDblClick();
+    void aShowStatusExecute();
+    void bnCloseClick();
+    void aExitExecute();
+
+    TTrayOptions FOptions;
+    QLabel* labelScannerVersion = nullptr;
+    QLabel* labelLastUpdate = nullptr;
+    QLabel* labelDatabaseSize = nullptr;
+    QLabel* labelStatusPlimmLounge = nullptr;
+    QLabel* labelStatusScanner = nullptr;
+    QLabel* labelStatusIE = nullptr;
+    QPushButton* bnClose = nullptr;
+    QSystemTrayIcon* FTrayIcon = nullptr;
+    QMenu* FPopupTray = nullptr;
+    QObject* alTray = nullptr;
+    QAction* aSystemScan = nullptr;
+    QAction* aFileScan = nullptr;
+    QAction* aUpdate = nullptr;
+    QAction* aLiveProtection = nullptr;
+    QAction* aShowStatus = nullptr;
+    QAction* aExit = nullptr;
+
+    TThreadPtr<decisions::TPlimmDecisionDaemon> FDecisionDaemon;
+    std::unique_ptr<TWelcomeInfoLoaderThread> FLoaderThread;
+    std::shared_ptr<win::TEvent> FLoaderEvent;
+    QStringList FHintLines;
+    std::array<int, 5> FHintLineOfService{};
+};
+
+} // namespace vx::app

@@ -1,0 +1,66 @@
+// VXTray: the suite's tray companion.
+#include "app/FormPlimmTrayStatus.h"
+#include "app/ProcessServices.h"
+#include "app/QtUiThread.h"
+#include "app/StopSignals.h"
+#include "config/ConfigManager.h"
+#include "decisions/dialogs/KorvexDialogs.h"
+#include "decisions/dialogs/KorvexIcon.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include <QApplication>
+#include <QSystemTrayIcon>
+
+namespace {
+
+constexpr const char* ProductName = "Korvex - Thornet 2";
+constexpr const char* ApplicationTitle = "Korvex - Thornet 2 Tray";
+
+// Without a display Qt would refuse to start: run every window offscreen instead.
+void ChooseOffscreenWithoutDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if ((display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0') &&
+        (platform == nullptr || *platform == '\0')) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        std::cerr << "VXTray: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                     "running offscreen\n";
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The executable's base name is the application's title until the product's is set.
+    const std::string defaultTitle = std::filesystem::path(argv[0]).stem().string();
+    vx::app::TProcessServices services(defaultTitle);
+    vx::config::ConfigManager().SetProductName(ProductName);
+
+    ChooseOffscreenWithoutDisplay();
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(ApplicationTitle);
+    QApplication::setWindowIcon(vx::dialogs::KorvexMainIcon());
+    QApplication::setQuitOnLastWindowClosed(false);
+    vx::app::TQtUiThread uiThread;
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        std::cerr << "VXTray: no system tray is available; the services and the dialogs "
+                     "still work\n";
+    }
+
+    int exitCode = 0;
+    {
+        vx::app::TFormPlimmTrayStatus mainWindow; // created hidden
+        vx::app::TStopSignals stopSignals;
+        QObject::connect(&mainWindow, &vx::app::TFormPlimmTrayStatus::ExitConfirmed, &application,
+                         &QApplication::quit);
+        QObject::connect(&stopSignals, &vx::app::TStopSignals::StopRequested, &application,
+                         &QApplication::quit);
+        exitCode = QApplication::exec();
+        vx::dialogs::FreeDecisionDialog();
+    } // the window stops its loader and its daemon here, pumping their last reports
+    return exitCode;
+}
