@@ -1,0 +1,143 @@
+// The real VXTray with suite-sim, vxhealth and a second VXTray, on the suite's fixed ports.
+#include "ChildProcess.h"
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <netinet/in.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace vx::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const fs::path BinDir = VX_BIN_DIR;
+constexpr int TrayPort = 21324;
+
+// True when something accepts connections on the loopback port.
+bool Listening(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool connected =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
+}
+
+// True when this process could listen on the loopback port itself.
+bool Bindable(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+class Tray : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Bindable(TrayPort)) << "port " << TrayPort << " is taken";
+        std::string pattern = (fs::temp_directory_path() / "vx-e2e-XXXXXX").string();
+        FDir = ::mkdtemp(pattern.data());
+        FEnvironment = {{"VXTRAY_PREFIX", (FDir / "prefix").string()},
+                        {"QT_QPA_PLATFORM", "offscreen"}};
+        FSuite = std::make_unique<TChildProcess>(BinDir / "suite-sim", std::vector<std::string>{},
+                                                 FEnvironment);
+        ASSERT_TRUE(FSuite->WaitForLine("listening on 127.0.0.1:21325", 10s)) << FSuite->Output();
+    }
+    void TearDown() override {
+        FSuite.reset();
+        fs::remove_all(FDir);
+    }
+
+    std::unique_ptr<TChildProcess> StartTray() {
+        auto tray = std::make_unique<TChildProcess>(BinDir / "VXTray", std::vector<std::string>{},
+                                                    FEnvironment);
+        EXPECT_TRUE(WaitUntil([] { return Listening(TrayPort); }, 15s)) << tray->Output();
+        return tray;
+    }
+
+    std::pair<int, std::string> Run(const char* program, const std::vector<std::string>& args) {
+        return TChildProcess::Run(BinDir / program, args, FEnvironment);
+    }
+
+    fs::path FDir;
+    TChildProcess::TEnvironment FEnvironment;
+    std::unique_ptr<TChildProcess> FSuite;
+};
+
+TEST_F(Tray, TheWholeSuiteWorksAndTakesADecision) {
+    auto tray = StartTray();
+    const auto [healthCode, health] = Run("vxhealth", {});
+    EXPECT_EQ(healthCode, 0) << health;
+    EXPECT_EQ(health, "Updater: working\nFirewall: working\nScanner: working\nTray: working\n"
+                      "Monitor: working\n");
+
+    const auto [addCode, reply] = Run("suite-sim", {"--add", "module=m&information=i"});
+    EXPECT_EQ(addCode, 0) << reply;
+    EXPECT_EQ(reply.substr(0, reply.find('\n')), "id=0\r");
+    EXPECT_NE(reply.find("module=m\r\ninformation=i\r\n"), std::string::npos) << reply;
+
+    tray->Signal(SIGTERM);
+    EXPECT_EQ(tray->Wait(2s), 0) << tray->Output();
+    EXPECT_TRUE(WaitUntil([] { return Bindable(TrayPort); }, 2s));
+}
+
+TEST_F(Tray, ASecondTrayRunsWithoutTheServiceAndTheFirstKeepsThePort) {
+    auto first = StartTray();
+    TChildProcess second(BinDir / "VXTray", {}, FEnvironment);
+    EXPECT_EQ(second.Wait(2s), std::nullopt) << second.Output(); // still running
+    const auto [healthCode, health] = Run("vxhealth", {});
+    EXPECT_EQ(healthCode, 0) << health;
+
+    second.Signal(SIGTERM);
+    EXPECT_EQ(second.Wait(2s), 0) << second.Output();
+    EXPECT_TRUE(Listening(TrayPort));
+    first->Signal(SIGINT);
+    EXPECT_EQ(first->Wait(2s), 0) << first->Output();
+}
+
+TEST_F(Tray, StartsOnACorruptRegistryAndAMissingPrefix) {
+    // The prefix is made from the default on first start; spoil its machine hive afterwards.
+    {
+        auto tray = StartTray();
+        tray->Signal(SIGTERM);
+        ASSERT_EQ(tray->Wait(2s), 0);
+    }
+    std::ofstream(FDir / "prefix/system.reg") << "this is not a registry file\n";
+    auto tray = StartTray();
+    EXPECT_TRUE(tray->WaitForLine("system.reg:1:", 5s)) << tray->Output();
+    tray->Signal(SIGTERM);
+    EXPECT_EQ(tray->Wait(2s), 0) << tray->Output();
+}
+
+} // namespace
+} // namespace vx::test
