@@ -208,6 +208,9 @@ void TFormPlimmTrayStatus::FormCreate() {
 }
 
 void TFormPlimmTrayStatus::FormDestroy() {
+    // The window is on its way out: a decision arriving while the loader is awaited below must
+    // neither reach it nor leave a dialog behind on a list that goes with the daemon.
+    FDecisionDaemon->SetOnDecisionsChanged({});
     if (FLoaderThread) {
         FLoaderThread->Terminate();
         FLoaderEvent->Set();
