@@ -306,10 +306,19 @@ void TFormPlimmTrayStatus::TrayIconDblClick() {
 }
 
 void TFormPlimmTrayStatus::aShowStatusExecute() {
-    if (const QScreen* Screen = screen()) {
-        move(Screen->availableGeometry().center() - rect().center());
-    }
+    // The whole window is centred, its frame included: centring the client area would leave it
+    // off by the title bar and border. The frame is known once the window is shown, so a first
+    // showing is centred again then.
+    const auto Centre = [this] {
+        if (const QScreen* Screen = screen()) {
+            QRect Frame = frameGeometry();
+            Frame.moveCenter(Screen->availableGeometry().center());
+            move(Frame.topLeft());
+        }
+    };
+    Centre();
     show();
+    Centre();
     raise();
     activateWindow();
 }
