@@ -1,0 +1,98 @@
+// From a monitor's "/add" on the tray's port to the decision dialog on the screen, with the
+// real window, daemon and dialog (Qt offscreen).
+#include "app/FormPlimmTrayStatus.h"
+#include "app/QtUiThread.h"
+#include "decisions/DialogTexts.h"
+#include "decisions/dialogs/JSTaskDialogForm.h"
+#include "decisions/dialogs/KorvexDialogs.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <netinet/in.h>
+#include <stdlib.h>
+#include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A port nobody listens on now.
+int FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+// Sends one GET /add and reads the reply to its end, as the monitor does.
+void SendAdd(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        const std::string request =
+            "GET /add?module=Registry&item=HKLM%5CSoftware%5CRun&information=bench "
+            "HTTP/1.0\r\n\r\n";
+        [[maybe_unused]] auto sent = ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+        char buffer[4096];
+        while (::recv(fd, buffer, sizeof buffer, 0) > 0) {
+        }
+    }
+    ::close(fd);
+}
+
+void BM_AddToVisibleDialog(benchmark::State& state) {
+    vx::app::TTrayOptions options;
+    options.DecisionPort = FreePort();
+    options.VerdictPort = FreePort();
+    options.MakeLoader = [] { return std::unique_ptr<vx::app::TWelcomeInfoLoaderThread>(); };
+    vx::app::TFormPlimmTrayStatus window(options);
+    QCoreApplication::processEvents();
+    auto& list = window.DecisionDaemon().Decisions();
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        std::thread monitor(SendAdd, options.DecisionPort);
+        while (!(vx::dialogs::DecisionDialog() && vx::dialogs::DecisionDialog()->Form() &&
+                 vx::dialogs::DecisionDialog()->Form()->isVisible())) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        }
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        monitor.join();
+        // Back to nothing pending and no dialog, for the next round.
+        vx::dialogs::DecisionDialog()->Form()->close();
+        while (list.Count() > 0) {
+            list.Delete(0);
+        }
+        QCoreApplication::processEvents();
+    }
+    vx::dialogs::FreeDecisionDialog();
+}
+BENCHMARK(BM_AddToVisibleDialog)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName("Korvex - Thornet 2 Tray");
+    vx::decisions::RegisterDialogTexts();
+    vx::app::TQtUiThread uiThread;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    vx::decisions::FreeDialogTexts();
+    return 0;
+}
