@@ -5,6 +5,7 @@
 #include "decisions/URLCommand.h"
 #include "health/HttpClient.h"
 #include "platform/WorkerThread.h"
+#include "support/LoopbackPort.h"
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -26,21 +27,6 @@ using namespace vx::decisions;
 
 constexpr std::size_t QueryLimit = 64 * 1024;
 constexpr int PendingDecisions = 10000;
-
-int FreeLoopbackPort() {
-    const int Socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in Address{};
-    Address.sin_family = AF_INET;
-    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t Length = sizeof(Address);
-    if (::bind(Socket, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) != 0 ||
-        ::getsockname(Socket, reinterpret_cast<sockaddr*>(&Address), &Length) != 0) {
-        ::close(Socket);
-        throw std::runtime_error("no free loopback port");
-    }
-    ::close(Socket);
-    return ntohs(Address.sin_port);
-}
 
 // Resident memory of this process in KiB.
 long ResidentKiB() {
@@ -123,7 +109,8 @@ private:
 // at once and no owner is told.
 class TBenchService {
 public:
-    TBenchService() : FPort(FreeLoopbackPort()), FDaemon(StartThread<TBenchDecisionDaemon>(FPort)) {
+    TBenchService()
+        : FPort(vx::test::FreeLoopbackPort()), FDaemon(StartThread<TBenchDecisionDaemon>(FPort)) {
         for (int Try = 0; Try < 500 && FDaemon->ServiceLog()->Entries().empty(); ++Try) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }

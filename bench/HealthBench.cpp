@@ -6,6 +6,7 @@
 #include "health/ServiceTester.h"
 #include "health/SuiteServices.h"
 #include "httpservice/MachineKey.h"
+#include "support/LoopbackPort.h"
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -23,24 +24,9 @@ namespace {
 
 using namespace vx;
 
-int FreeLoopbackPort() {
-    const int Socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in Address{};
-    Address.sin_family = AF_INET;
-    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t Length = sizeof(Address);
-    if (::bind(Socket, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) != 0 ||
-        ::getsockname(Socket, reinterpret_cast<sockaddr*>(&Address), &Length) != 0) {
-        ::close(Socket);
-        throw std::runtime_error("no free loopback port");
-    }
-    ::close(Socket);
-    return ntohs(Address.sin_port);
-}
-
 // A simulated service on a free port, listening once the constructor returns.
 struct TLiveService {
-    int Port = FreeLoopbackPort();
+    int Port = vx::test::FreeLoopbackPort();
     TThreadPtr<suitesim::TSimDaemon> Daemon;
 
     TLiveService(const std::string& Name, bool Monitor) {

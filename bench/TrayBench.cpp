@@ -5,6 +5,7 @@
 #include "decisions/DialogTexts.h"
 #include "decisions/dialogs/JSTaskDialogForm.h"
 #include "decisions/dialogs/KorvexDialogs.h"
+#include "support/LoopbackPort.h"
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -21,19 +22,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// A port nobody listens on now.
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 // Sends one GET /add and reads the reply to its end, as the monitor does.
 void SendAdd(int port) {
@@ -56,8 +44,8 @@ void SendAdd(int port) {
 
 void BM_AddToVisibleDialog(benchmark::State& state) {
     vx::app::TTrayOptions options;
-    options.DecisionPort = FreePort();
-    options.VerdictPort = FreePort();
+    options.DecisionPort = vx::test::FreeLoopbackPort();
+    options.VerdictPort = vx::test::FreeLoopbackPort();
     options.MakeLoader = [] { return std::unique_ptr<vx::app::TWelcomeInfoLoaderThread>(); };
     vx::app::TFormPlimmTrayStatus window(options);
     QCoreApplication::processEvents();

@@ -65,7 +65,7 @@ std::vector<std::string> BodyLines(const std::string& Body) {
 void DecisionServerFixture::SetUp() {
     UiThread::Attach();
     httpservice::SetMachineKey(TestMachineKey);
-    FPort = httpservice::test::FreePort();
+    FPort = vx::test::FreeLoopbackPort();
     FDaemon = StartThread<TTestDecisionDaemon>(FPort, FVerdictPort);
     FRequestThreads = FDaemon->RequestThreads();
     FDaemon->SetOnDecisionsChanged([this](TDecisionList& Decisions) {

@@ -52,7 +52,7 @@ protected:
 };
 
 TEST_F(DaemonTest, FirstEntrySaysWhereItListens) {
-    const int port = FreePort();
+    const int port = FreeLoopbackPort();
     auto daemon = StartDaemon(port);
     ASSERT_TRUE(WaitForEntries(*daemon, 1));
     EXPECT_EQ(Messages(*daemon->ServiceLog()), (std::vector<std::string>{"9 " + Listening(port)}));
@@ -61,7 +61,7 @@ TEST_F(DaemonTest, FirstEntrySaysWhereItListens) {
 }
 
 TEST_F(DaemonTest, APortInUseEndsTheBodyAndLeavesTheHolderAlone) {
-    const int port = FreePort();
+    const int port = FreeLoopbackPort();
     TPortBlocker holder(port);
     ASSERT_TRUE(holder.Held());
     auto daemon = StartDaemon(port);
@@ -75,7 +75,7 @@ TEST_F(DaemonTest, APortInUseEndsTheBodyAndLeavesTheHolderAlone) {
 }
 
 TEST_F(DaemonTest, StopWhileIdleEndsTheBodyAndASecondRunDoesNothing) {
-    const int port = FreePort();
+    const int port = FreeLoopbackPort();
     auto daemon = StartDaemon(port);
     ASSERT_TRUE(WaitForEntries(*daemon, 1));
     daemon->Stop();
@@ -92,8 +92,8 @@ TEST_F(DaemonTest, StopWhileIdleEndsTheBodyAndASecondRunDoesNothing) {
 }
 
 TEST_F(DaemonTest, RebindToAFreePortMovesTheService) {
-    const int a = FreePort();
-    const int b = FreePort();
+    const int a = FreeLoopbackPort();
+    const int b = FreeLoopbackPort();
     auto daemon = StartDaemon(a);
     ASSERT_TRUE(WaitForEntries(*daemon, 1));
     ASSERT_TRUE(Serves(a)); // a served connection leaves port A in TIME_WAIT
@@ -115,8 +115,8 @@ TEST_F(DaemonTest, RebindToAFreePortMovesTheService) {
 }
 
 TEST_F(DaemonTest, RebindToATakenPortFallsBackToThePreviousOne) {
-    const int a = FreePort();
-    const int b = FreePort();
+    const int a = FreeLoopbackPort();
+    const int b = FreeLoopbackPort();
     TPortBlocker holder(b);
     auto daemon = StartDaemon(a);
     ASSERT_TRUE(WaitForEntries(*daemon, 1));
@@ -137,14 +137,15 @@ TEST_F(DaemonTest, RebindToATakenPortFallsBackToThePreviousOne) {
 }
 
 TEST_F(DaemonTest, AnErrorInDoLoopEndsTheBodyQuietly) {
-    auto daemon = StartDaemon(FreePort(), [](TTestDaemon&) { throw Exception("loop broke"); });
+    auto daemon =
+        StartDaemon(FreeLoopbackPort(), [](TTestDaemon&) { throw Exception("loop broke"); });
     WaitFor([&] { return daemon->Finished(); });
     EXPECT_TRUE(daemon->Finished());
     EXPECT_TRUE(daemon->FatalException());
 }
 
 TEST_F(DaemonTest, FreeingItWhileWorkersWaitForTheUiThreadDoesNotDeadlock) {
-    const int port = FreePort();
+    const int port = FreeLoopbackPort();
     std::atomic<bool> loopWaitsForUi{false};
     // Once asked, DoLoop reaches the UI thread on every pass, as the decision server's does.
     auto daemon = StartDaemon(port, [&](TTestDaemon&) {
@@ -231,8 +232,8 @@ protected:
 
 TEST_F(DaemonExitTest, AFailedFallbackExitsWithCode1BeforeListeningAgain) {
     auto child = [] {
-        const int a = FreePort();
-        const int b = FreePort();
+        const int a = FreeLoopbackPort();
+        const int b = FreeLoopbackPort();
         TPortBlocker holdB(b);
         std::unique_ptr<TPortBlocker> holdA;
         // Once the daemon has fallen back (on B, asked to return to A), A gets taken too.
@@ -265,7 +266,7 @@ TEST_F(DaemonExitTest, AFailedFallbackExitsWithCode1BeforeListeningAgain) {
 TEST_F(DaemonExitTest, ASocketErrorExitsWithCode1AfterOneEntry) {
     auto child = [] {
         // Binding the bound listening socket again fails with a socket error.
-        auto daemon = StartDaemon(FreePort(), [](TTestDaemon& self) {
+        auto daemon = StartDaemon(FreeLoopbackPort(), [](TTestDaemon& self) {
             self.ListeningSocket().Bind("127.0.0.1", 1);
             self.CheckSocketError("Error binding to interface: %s!");
         });

@@ -21,7 +21,7 @@ protected:
         UiThread::Attach();
         SetMachineKey(TestMachineKey);
         FBehaviour->ReadWaitMs = 300;
-        FPort = FreePort();
+        FPort = FreeLoopbackPort();
         FDaemon = StartThread<TTestDaemon>(FPort, FBehaviour);
         FCounter = FDaemon->RequestThreads();
         ASSERT_TRUE(WaitFor([&] { return !FDaemon->ServiceLog()->Entries().empty(); }));

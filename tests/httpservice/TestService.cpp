@@ -21,16 +21,6 @@ sockaddr_in Loopback(int port) {
 
 } // namespace
 
-int FreePort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr = Loopback(0);
-    ::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t length = sizeof addr;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&addr), &length);
-    ::close(s);
-    return ntohs(addr.sin_port);
-}
-
 TPortBlocker::TPortBlocker(int port, bool listen) {
     FHandle = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr = Loopback(port);

@@ -2,6 +2,7 @@
 
 #include "httpservice/DaemonThread.h"
 #include "httpservice/InstanceThread.h"
+#include "support/LoopbackPort.h"
 
 #include <atomic>
 #include <chrono>
@@ -13,8 +14,7 @@
 
 namespace vx::httpservice::test {
 
-// A free loopback port: bound to port 0, read back, released.
-int FreePort();
+using vx::test::FreeLoopbackPort;
 
 // A socket bound (not listening) to 127.0.0.1:port, holding the port while it lives.
 class TPortBlocker {
