@@ -4,6 +4,7 @@
 #include "platform/EventLog.h"
 #include "platform/LocaleTime.h"
 #include "platform/Prefix.h"
+#include "support/LocalTm.h"
 #include "support/TempPrefix.h"
 
 #include <algorithm>
@@ -17,19 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::tm LocalTm(int year, int month, int day, int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_isdst = -1;
-    std::tm copy = t;
-    std::mktime(&copy); // fills the day of the week
-    return copy;
-}
+using vx::test::LocalTm;
 
 // 9 January 2010, 14:03:27 local time.
 std::chrono::system_clock::time_point TestTime() {

@@ -1,5 +1,7 @@
 #include "platform/LocaleTime.h"
 
+#include "support/LocalTm.h"
+
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -10,21 +12,9 @@
 namespace vx::win {
 namespace {
 
-std::tm At(int year, int month, int day, int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_isdst = -1;
-    return t;
-}
-
 TEST(LocaleTimeTest, TheCLocaleFormats) {
     const TLocaleTime c("C");
-    const std::tm t = At(2010, 1, 9, 14, 3, 27);
+    const std::tm t = vx::test::LocalTm(2010, 1, 9, 14, 3, 27);
     EXPECT_EQ(c.ShortDate(t), "01/09/10");
     EXPECT_EQ(c.LongTime(t), "14:03:27");
     EXPECT_EQ(c.TimeSeparator(), ":");
@@ -32,7 +22,7 @@ TEST(LocaleTimeTest, TheCLocaleFormats) {
 
 TEST(LocaleTimeTest, ALocaleThatIsNotInstalledFallsBackToC) {
     const TLocaleTime missing("xx_NOWHERE.UTF-8");
-    EXPECT_EQ(missing.LongTime(At(2010, 1, 9, 14, 3, 27)), "14:03:27");
+    EXPECT_EQ(missing.LongTime(vx::test::LocalTm(2010, 1, 9, 14, 3, 27)), "14:03:27");
     EXPECT_EQ(missing.TimeSeparator(), ":");
 }
 
@@ -70,7 +60,7 @@ class TimeZoneBiasTest : public ::testing::TestWithParam<TBiasCase> {};
 TEST_P(TimeZoneBiasTest, BiasIsMinutesWestIncludingDaylightSaving) {
     const auto& c = GetParam();
     TZone zone(c.Rule);
-    std::tm noon = At(2010, c.Month, 15, 12, 0, 0);
+    std::tm noon = vx::test::LocalTm(2010, c.Month, 15, 12, 0, 0);
     EXPECT_EQ(TimeZoneBias(std::mktime(&noon)), c.Bias);
 }
 
