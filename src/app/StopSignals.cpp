@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,6 +15,17 @@ namespace vx::app {
 namespace {
 
 int SignalPipe[2] = {-1, -1};
+
+const sigset_t& StopSet() {
+    static const sigset_t Set = [] {
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, SIGINT);
+        sigaddset(&set, SIGTERM);
+        return set;
+    }();
+    return Set;
+}
 
 extern "C" void OnStopSignal(int signalNumber) {
     const char number = static_cast<char>(signalNumber);
@@ -35,6 +47,11 @@ TStopSignals::TStopSignals(QObject* parent) : QObject(parent) {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    ::pthread_sigmask(SIG_UNBLOCK, &StopSet(), nullptr);
+}
+
+void TStopSignals::HoldUntilHandled() {
+    ::pthread_sigmask(SIG_BLOCK, &StopSet(), nullptr);
 }
 
 TStopSignals::~TStopSignals() {

@@ -11,6 +11,12 @@ namespace vx::app {
 class TStopSignals : public QObject {
     Q_OBJECT
 public:
+    // Holds SIGINT and SIGTERM back on the calling thread (and the threads it starts) until a
+    // TStopSignals takes them: one that arrives during start-up then ends the program in
+    // order instead of killing it half-way.
+    static void HoldUntilHandled();
+
+    // Installs the handlers and lets signals held back so far through.
     explicit TStopSignals(QObject* parent = nullptr);
     ~TStopSignals() override;
 

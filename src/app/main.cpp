@@ -35,6 +35,7 @@ void ChooseOffscreenWithoutDisplay() {
 } // namespace
 
 int main(int argc, char** argv) {
+    vx::app::TStopSignals::HoldUntilHandled();
     // The executable's base name is the application's title until the product's is set.
     const std::string defaultTitle = std::filesystem::path(argv[0]).stem().string();
     vx::app::TProcessServices services(defaultTitle);
@@ -46,6 +47,9 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(vx::dialogs::KorvexMainIcon());
     QApplication::setQuitOnLastWindowClosed(false);
     vx::app::TQtUiThread uiThread;
+    vx::app::TStopSignals stopSignals;
+    QObject::connect(&stopSignals, &vx::app::TStopSignals::StopRequested, &application,
+                     &QApplication::quit);
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         std::cerr << "VXTray: no system tray is available; the services and the dialogs "
                      "still work\n";
@@ -54,10 +58,7 @@ int main(int argc, char** argv) {
     int exitCode = 0;
     {
         vx::app::TFormPlimmTrayStatus mainWindow; // created hidden
-        vx::app::TStopSignals stopSignals;
         QObject::connect(&mainWindow, &vx::app::TFormPlimmTrayStatus::ExitConfirmed, &application,
-                         &QApplication::quit);
-        QObject::connect(&stopSignals, &vx::app::TStopSignals::StopRequested, &application,
                          &QApplication::quit);
         exitCode = QApplication::exec();
         vx::dialogs::FreeDecisionDialog();
