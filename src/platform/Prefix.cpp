@@ -1,6 +1,7 @@
 #include "Prefix.h"
 
 #include "Exception.h"
+#include "Files.h"
 #include "TextCodec.h"
 
 #include <cstdlib>
@@ -20,12 +21,6 @@ constexpr const char* PrefixSubfolder = "korvex-thornet-2/prefix";
 
 std::mutex CurrentLock;
 fs::path Current;
-
-fs::path ExecutableDir() {
-    std::error_code ec;
-    const auto exe = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? fs::current_path() : exe.parent_path();
-}
 
 // The entry of `dir` whose name equals `name` without regard to case; `name` itself when
 // there is none.
