@@ -52,7 +52,7 @@ fs::path ResolvePrefixDir() {
 }
 
 fs::path DefaultPrefixTemplate() {
-    return ExecutableDir() / "prefix";
+    return fs::path(ExecutableFolder()) / "prefix";
 }
 
 bool EnsurePrefix(const fs::path& prefixDir, const fs::path& templateDir) {
