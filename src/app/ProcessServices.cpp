@@ -21,7 +21,6 @@ namespace {
 
 constexpr const char* ThreadEventName = "qelCritialThreadEvent";
 constexpr const char* ThreadEventNameH = "qelCritialThreadEventH";
-constexpr const char* ProductEventSource = "Korvex - Thornet 2";
 constexpr const char* ProductMessageFile = "VXEvents.dll";
 constexpr const char* ApplicationLog = "Application";
 constexpr std::int32_t TypesSupported = 7;
@@ -47,7 +46,7 @@ TProcessServices::TProcessServices(const std::string& defaultTitle) {
     health::InitializeHttpClient();
     decisions::RegisterDialogTexts();
     // Without administrator rights there is no registration, and no harm.
-    win::RegisterEventLogSource(ApplicationLog, ProductEventSource, ProductMessageFile,
+    win::RegisterEventLogSource(ApplicationLog, decisions::ProductEventSource, ProductMessageFile,
                                 TypesSupported, CategoryCount);
     httpservice::InitMachineKey();
 }

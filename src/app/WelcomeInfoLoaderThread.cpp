@@ -2,6 +2,7 @@
 
 #include "config/ConfigManager.h"
 #include "config/MyRegistry.h"
+#include "decisions/DialogTexts.h"
 #include "platform/EventLog.h"
 #include "platform/Files.h"
 #include "platform/VersionInfo.h"
@@ -23,7 +24,6 @@ constexpr const char* BrowserHelperObjectKey =
     "Objects\\{6A1F3C92-0D4E-4B7A-9E21-7C55D0A3B814}";
 constexpr const char* VersionSeparator = ".";
 // Failed cycles go to the event log under the product's source.
-constexpr const char* EventSource = "Korvex - Thornet 2";
 constexpr const char* EventComponent = "TWelcomeInfoLoaderThread";
 constexpr const char* UnknownFailure = "unknown error";
 constexpr std::uint16_t EventCategory = 1;
@@ -164,7 +164,7 @@ void TWelcomeInfoLoaderThread::LogFailedCycle(const std::string& Message) {
     }
     FLastFailure = Message;
     try {
-        win::WriteEventLog(win::EVENTLOG_ERROR_TYPE, EventCategory, EventSource,
+        win::WriteEventLog(win::EVENTLOG_ERROR_TYPE, EventCategory, decisions::ProductEventSource,
                            {EventComponent, Message});
     } catch (...) {
         // The log is the last resort; a failure there changes nothing for the next cycle.

@@ -4,6 +4,7 @@
 #include "app/QtUiThread.h"
 #include "app/StopSignals.h"
 #include "config/ConfigManager.h"
+#include "decisions/dialogs/KorvexDialog.h"
 #include "decisions/dialogs/KorvexDialogs.h"
 #include "decisions/dialogs/KorvexIcon.h"
 
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr const char* ProductName = "Korvex - Thornet 2";
 constexpr const char* ApplicationTitle = "Korvex - Thornet 2 Tray";
 
 // Without a display Qt would refuse to start: run every window offscreen instead.
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     // The executable's base name is the application's title until the product's is set.
     const std::string defaultTitle = std::filesystem::path(argv[0]).stem().string();
     vx::app::TProcessServices services(defaultTitle);
-    vx::config::ConfigManager().SetProductName(ProductName);
+    vx::config::ConfigManager().SetProductName(vx::dialogs::KorvexProductName);
 
     ChooseOffscreenWithoutDisplay();
     QApplication application(argc, argv);

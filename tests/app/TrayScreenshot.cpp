@@ -3,6 +3,7 @@
 #include "TrayHarness.h"
 #include "decisions/dialogs/KorvexDialogs.h"
 #include "decisions/dialogs/KorvexIcon.h"
+#include "support/ScreenshotTool.h"
 
 #include <cstdio>
 #include <exception>
@@ -52,19 +53,14 @@ int Render(const QDir& Folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    vx::test::PreferOffscreen();
     QApplication Application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: vx_tray_screenshot <output folder>\n");
-        return 2;
+    int ExitCode = 0;
+    const auto Chosen = vx::test::ScreenshotFolder(argc, argv, "vx_tray_screenshot", ExitCode);
+    if (!Chosen) {
+        return ExitCode;
     }
-    const QDir Folder(QString::fromLocal8Bit(argv[1]));
-    if (!QDir().mkpath(Folder.path())) {
-        std::fprintf(stderr, "cannot create %s\n", argv[1]);
-        return 1;
-    }
+    const QDir& Folder = *Chosen;
     QApplication::setApplicationDisplayName(QString::fromLatin1(ApplicationTitle));
     QApplication::setWindowIcon(vx::dialogs::KorvexMainIcon());
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,6 +1,7 @@
 #include "decisions/dialogs/KorvexDialogs.h"
 
 #include "decisions/DialogTextData.h"
+#include "decisions/DialogTexts.h"
 #include "decisions/dialogs/DialogText.h"
 #include "decisions/dialogs/KorvexDialog.h"
 #include "platform/EventLog.h"
@@ -13,7 +14,6 @@
 namespace vx::dialogs {
 namespace {
 
-constexpr const char* EventSource = "Korvex - Thornet 2";
 constexpr std::uint16_t EventCategory = 1;
 constexpr const char* DecisionDialogName = "AskPlimmDecisions";
 constexpr const char* UnknownErrorText = "Unknown error";
@@ -64,7 +64,7 @@ bool RefreshPlimmDecisions() {
 
 void ReportDialogError(const std::string& DialogName, const std::string& Message) {
     try {
-        win::WriteEventLog(win::EVENTLOG_ERROR_TYPE, EventCategory, EventSource,
+        win::WriteEventLog(win::EVENTLOG_ERROR_TYPE, EventCategory, decisions::ProductEventSource,
                            {DialogName, Message});
     } catch (...) {
         // The event log is the last place an error can go.

@@ -5,6 +5,7 @@
 #include "decisions/dialogs/JSTaskDialogForm.h"
 #include "decisions/dialogs/KorvexDialogs.h"
 #include "decisions/dialogs/KorvexIcon.h"
+#include "support/ScreenshotTool.h"
 
 #include <cstdio>
 
@@ -71,19 +72,14 @@ bool RenderExitQuestion(const QDir& Folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    vx::test::PreferOffscreen();
     QApplication Application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: vx_dialog_screenshots <output folder>\n");
-        return 2;
+    int ExitCode = 0;
+    const auto Chosen = vx::test::ScreenshotFolder(argc, argv, "vx_dialog_screenshots", ExitCode);
+    if (!Chosen) {
+        return ExitCode;
     }
-    const QDir Folder(QString::fromLocal8Bit(argv[1]));
-    if (!QDir().mkpath(Folder.path())) {
-        std::fprintf(stderr, "cannot create %s\n", argv[1]);
-        return 1;
-    }
+    const QDir& Folder = *Chosen;
     QApplication::setApplicationDisplayName(QStringLiteral("Korvex - Thornet 2 Tray"));
     QApplication::setWindowIcon(dialogs::KorvexMainIcon());
     decisions::RegisterDialogTexts(nullptr);
