@@ -3,9 +3,10 @@
 #include "app/FormPlimmTrayStatus.h"
 #include "app/QtUiThread.h"
 #include "decisions/DialogTexts.h"
-#include "decisions/dialogs/JSTaskDialogForm.h"
 #include "decisions/dialogs/KorvexDialogs.h"
+#include "product/ProductIcon.h"
 #include "support/LoopbackPort.h"
+#include "taskdialog/JSTaskDialogForm.h"
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -75,7 +76,7 @@ BENCHMARK(BM_AddToVisibleDialog)->UseManualTime()->Unit(benchmark::kMillisecond)
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication application(argc, argv);
-    QApplication::setApplicationDisplayName("Korvex - Thornet 2 Tray");
+    vx::product::ApplyProductIdentity();
     vx::decisions::RegisterDialogTexts();
     vx::app::TQtUiThread uiThread;
     benchmark::Initialize(&argc, argv);

@@ -1,11 +1,11 @@
-#include "FormPlimmTrayStatus.h"
+#include "app/FormPlimmTrayStatus.h"
 
 #include "decisions/dialogs/KorvexDialogs.h"
-#include "decisions/dialogs/KorvexIcon.h"
 #include "health/ServiceTester.h"
 #include "health/SuiteServices.h"
 #include "platform/Files.h"
 #include "platform/ShellExecute.h"
+#include "product/ProductIcon.h"
 
 #include <QAction>
 #include <QApplication>
@@ -169,7 +169,7 @@ void TFormPlimmTrayStatus::CreateTrayIcon() {
     AddMenuItem("miShowstatus", aShowStatus);
     AddMenuItem("miExit", aExit);
 
-    FTrayIcon = new QSystemTrayIcon(dialogs::KorvexMainIcon(), this);
+    FTrayIcon = new QSystemTrayIcon(product::ProductIcon(), this);
     FTrayIcon->setObjectName("TrayIcon");
     FTrayIcon->setToolTip(QApplication::applicationDisplayName());
     FTrayIcon->setContextMenu(FPopupTray);
@@ -329,8 +329,8 @@ void TFormPlimmTrayStatus::bnCloseClick() {
 
 void TFormPlimmTrayStatus::aExitExecute() {
     const int Answer = dialogs::KorvexMessageDlg(
-        ExitQuestion, 0, {dialogs::TCommonButton::cbYes, dialogs::TCommonButton::cbNo}, 0,
-        dialogs::TCommonButton::cbNo);
+        ExitQuestion, 0, {taskdialog::TCommonButton::cbYes, taskdialog::TCommonButton::cbNo}, 0,
+        taskdialog::TCommonButton::cbNo);
     if (Answer == ExitYes) {
         emit ExitConfirmed();
     }

@@ -1,4 +1,4 @@
-#include "ProcessServices.h"
+#include "app/ProcessServices.h"
 
 #include "config/ConfigManager.h"
 #include "config/HiveManager.h"
@@ -12,6 +12,7 @@
 #include "platform/Exception.h"
 #include "platform/Machine.h"
 #include "platform/Registry.h"
+#include "product/ProductIdentity.h"
 
 #include <iostream>
 
@@ -46,7 +47,7 @@ TProcessServices::TProcessServices(const std::string& defaultTitle) {
     health::InitializeHttpClient();
     decisions::RegisterDialogTexts();
     // Without administrator rights there is no registration, and no harm.
-    win::RegisterEventLogSource(ApplicationLog, decisions::ProductEventSource, ProductMessageFile,
+    win::RegisterEventLogSource(ApplicationLog, product::ProductEventSource, ProductMessageFile,
                                 TypesSupported, CategoryCount);
     httpservice::InitMachineKey();
 }

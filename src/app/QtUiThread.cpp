@@ -1,4 +1,4 @@
-#include "QtUiThread.h"
+#include "app/QtUiThread.h"
 
 #include "platform/UiThread.h"
 

@@ -6,6 +6,7 @@
 #include "platform/EventLog.h"
 #include "platform/Files.h"
 #include "platform/VersionInfo.h"
+#include "product/ProductIdentity.h"
 
 #include <vector>
 
@@ -164,7 +165,7 @@ void TWelcomeInfoLoaderThread::LogFailedCycle(const std::string& Message) {
     }
     FLastFailure = Message;
     try {
-        win::WriteEventLog(win::EVENTLOG_ERROR_TYPE, EventCategory, decisions::ProductEventSource,
+        win::WriteEventLog(win::EVENTLOG_ERROR_TYPE, EventCategory, product::ProductEventSource,
                            {EventComponent, Message});
     } catch (...) {
         // The log is the last resort; a failure there changes nothing for the next cycle.

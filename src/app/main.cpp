@@ -4,9 +4,9 @@
 #include "app/QtUiThread.h"
 #include "app/StopSignals.h"
 #include "config/ConfigManager.h"
-#include "decisions/dialogs/KorvexDialog.h"
 #include "decisions/dialogs/KorvexDialogs.h"
-#include "decisions/dialogs/KorvexIcon.h"
+#include "product/ProductIcon.h"
+#include "product/ProductIdentity.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,8 +16,6 @@
 #include <QSystemTrayIcon>
 
 namespace {
-
-constexpr const char* ApplicationTitle = "Korvex - Thornet 2 Tray";
 
 // Without a display Qt would refuse to start: run every window offscreen instead.
 void ChooseOffscreenWithoutDisplay() {
@@ -39,12 +37,11 @@ int main(int argc, char** argv) {
     // The executable's base name is the application's title until the product's is set.
     const std::string defaultTitle = std::filesystem::path(argv[0]).stem().string();
     vx::app::TProcessServices services(defaultTitle);
-    vx::config::ConfigManager().SetProductName(vx::dialogs::KorvexProductName);
+    vx::config::ConfigManager().SetProductName(vx::product::ProductName);
 
     ChooseOffscreenWithoutDisplay();
     QApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(ApplicationTitle);
-    QApplication::setWindowIcon(vx::dialogs::KorvexMainIcon());
+    vx::product::ApplyProductIdentity();
     QApplication::setQuitOnLastWindowClosed(false);
     vx::app::TQtUiThread uiThread;
     vx::app::TStopSignals stopSignals;

@@ -1,6 +1,6 @@
-#include "ConfigManager.h"
+#include "config/ConfigManager.h"
 
-#include "MultiConfigReader.h"
+#include "config/MultiConfigReader.h"
 #include "platform/Exception.h"
 
 #include <memory>

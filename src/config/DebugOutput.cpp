@@ -1,4 +1,4 @@
-#include "DebugOutput.h"
+#include "config/DebugOutput.h"
 
 #include <mutex>
 #include <utility>

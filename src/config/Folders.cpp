@@ -1,8 +1,8 @@
-#include "Folders.h"
+#include "config/Folders.h"
 
-#include "DebugOutput.h"
-#include "RegRead.h"
-#include "ShellFolder.h"
+#include "config/DebugOutput.h"
+#include "config/RegRead.h"
+#include "config/ShellFolder.h"
 
 #include <exception>
 

@@ -1,4 +1,4 @@
-#include "HiveManager.h"
+#include "config/HiveManager.h"
 
 #include "platform/EventLog.h"
 

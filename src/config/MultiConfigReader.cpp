@@ -1,6 +1,6 @@
-#include "MultiConfigReader.h"
+#include "config/MultiConfigReader.h"
 
-#include "RegAccessor.h"
+#include "config/RegAccessor.h"
 #include "platform/Registry.h"
 
 #include <array>

@@ -1,6 +1,6 @@
-#include "MyRegistry.h"
+#include "config/MyRegistry.h"
 
-#include "RegTexts.h"
+#include "config/RegTexts.h"
 #include "platform/Registry.h"
 
 #include <vector>

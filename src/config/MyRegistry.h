@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RegAccessor.h"
+#include "config/RegAccessor.h"
 
 #include <cstdint>
 #include <string>

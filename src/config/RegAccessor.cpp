@@ -1,6 +1,6 @@
-#include "RegAccessor.h"
+#include "config/RegAccessor.h"
 
-#include "RegTexts.h"
+#include "config/RegTexts.h"
 #include "platform/Registry.h"
 
 #include <array>

@@ -1,4 +1,4 @@
-#include "RegCache.h"
+#include "config/RegCache.h"
 
 namespace vx::config {
 

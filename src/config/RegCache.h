@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MyRegistry.h"
+#include "config/MyRegistry.h"
 #include "platform/TextCodec.h"
 
 #include <array>

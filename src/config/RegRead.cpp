@@ -1,6 +1,6 @@
-#include "RegRead.h"
+#include "config/RegRead.h"
 
-#include "MyRegistry.h"
+#include "config/MyRegistry.h"
 
 #include <exception>
 

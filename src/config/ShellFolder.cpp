@@ -1,7 +1,7 @@
-#include "ShellFolder.h"
+#include "config/ShellFolder.h"
 
-#include "Folders.h"
-#include "RegRead.h"
+#include "config/Folders.h"
+#include "config/RegRead.h"
 #include "platform/Prefix.h"
 #include "platform/RegistryStore.h"
 

@@ -15,10 +15,6 @@ public:
     using vx::Exception::Exception;
 };
 
-// The event source under which the product's dialogs and its status loader report errors;
-// registered at start-up together with the dialog texts.
-inline constexpr const char* ProductEventSource = "Korvex - Thornet 2";
-
 // The dialog text catalogue: one TDialogTranslator per dialog number, built at start-up and
 // freed at shutdown. User-interface thread only.
 

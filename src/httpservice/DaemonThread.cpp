@@ -1,4 +1,4 @@
-#include "DaemonThread.h"
+#include "httpservice/DaemonThread.h"
 
 #include "platform/Format.h"
 

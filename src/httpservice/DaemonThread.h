@@ -1,9 +1,9 @@
 #pragma once
 
-#include "InstanceThread.h"
-#include "ServiceLog.h"
-#include "TcpSocket.h"
-#include "ThreadCounter.h"
+#include "httpservice/InstanceThread.h"
+#include "httpservice/ServiceLog.h"
+#include "httpservice/TcpSocket.h"
+#include "httpservice/ThreadCounter.h"
 #include "platform/WorkerThread.h"
 
 #include <atomic>

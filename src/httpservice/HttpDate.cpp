@@ -1,4 +1,4 @@
-#include "HttpDate.h"
+#include "httpservice/HttpDate.h"
 
 #include "platform/Format.h"
 #include "platform/LocaleTime.h"

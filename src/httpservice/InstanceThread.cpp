@@ -1,7 +1,7 @@
-#include "InstanceThread.h"
+#include "httpservice/InstanceThread.h"
 
-#include "HttpDate.h"
-#include "IntegrityToken.h"
+#include "httpservice/HttpDate.h"
+#include "httpservice/IntegrityToken.h"
 #include "platform/Format.h"
 
 #include <cerrno>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ServiceLog.h"
-#include "TcpSocket.h"
-#include "ThreadCounter.h"
+#include "httpservice/ServiceLog.h"
+#include "httpservice/TcpSocket.h"
+#include "httpservice/ThreadCounter.h"
 #include "platform/WorkerThread.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
-#include "IntegrityToken.h"
+#include "httpservice/IntegrityToken.h"
 
-#include "MachineKey.h"
-#include "Sha1.h"
+#include "httpservice/MachineKey.h"
+#include "httpservice/Sha1.h"
 
 namespace vx::httpservice {
 

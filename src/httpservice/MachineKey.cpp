@@ -1,4 +1,4 @@
-#include "MachineKey.h"
+#include "httpservice/MachineKey.h"
 
 #include "platform/Registry.h"
 

@@ -1,4 +1,4 @@
-#include "ServiceLog.h"
+#include "httpservice/ServiceLog.h"
 
 #include "platform/EventLog.h"
 #include "platform/LocaleTime.h"

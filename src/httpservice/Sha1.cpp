@@ -1,4 +1,4 @@
-#include "Sha1.h"
+#include "httpservice/Sha1.h"
 
 namespace vx::httpservice {
 namespace {

@@ -1,4 +1,4 @@
-#include "TcpSocket.h"
+#include "httpservice/TcpSocket.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "ThreadCounter.h"
+#include "httpservice/ThreadCounter.h"
 
 #include <algorithm>
 

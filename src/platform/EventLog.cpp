@@ -1,4 +1,4 @@
-#include "EventLog.h"
+#include "platform/EventLog.h"
 
 #include <map>
 #include <mutex>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WinTypes.h"
+#include "platform/WinTypes.h"
 
 #include <cstdint>
 #include <functional>

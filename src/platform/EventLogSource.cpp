@@ -1,5 +1,5 @@
-#include "EventLog.h"
-#include "Registry.h"
+#include "platform/EventLog.h"
+#include "platform/Registry.h"
 
 namespace vx::win {
 namespace {

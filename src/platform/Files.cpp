@@ -1,6 +1,6 @@
-#include "Files.h"
+#include "platform/Files.h"
 
-#include "Prefix.h"
+#include "platform/Prefix.h"
 
 namespace vx::win {
 

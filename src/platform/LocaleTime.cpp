@@ -1,4 +1,4 @@
-#include "LocaleTime.h"
+#include "platform/LocaleTime.h"
 
 #include <clocale>
 #include <langinfo.h>

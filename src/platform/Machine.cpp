@@ -1,8 +1,8 @@
-#include "Machine.h"
+#include "platform/Machine.h"
 
-#include "Prefix.h"
-#include "Registry.h"
-#include "RegistryStore.h"
+#include "platform/Prefix.h"
+#include "platform/Registry.h"
+#include "platform/RegistryStore.h"
 
 #include <memory>
 

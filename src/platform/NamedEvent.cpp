@@ -1,4 +1,4 @@
-#include "NamedEvent.h"
+#include "platform/NamedEvent.h"
 
 #include <map>
 

@@ -1,4 +1,4 @@
-#include "PeResources.h"
+#include "platform/PeResources.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "Prefix.h"
+#include "platform/Prefix.h"
 
-#include "Exception.h"
-#include "Files.h"
-#include "TextCodec.h"
+#include "platform/Exception.h"
+#include "platform/Files.h"
+#include "platform/TextCodec.h"
 
 #include <cstdlib>
 #include <mutex>

@@ -1,6 +1,6 @@
-#include "RegFormat.h"
+#include "platform/RegFormat.h"
 
-#include "TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include <array>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Exception.h"
-#include "RegHive.h"
+#include "platform/Exception.h"
+#include "platform/RegHive.h"
 
 #include <string>
 #include <string_view>

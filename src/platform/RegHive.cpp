@@ -1,6 +1,6 @@
-#include "RegHive.h"
+#include "platform/RegHive.h"
 
-#include "TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,6 +1,6 @@
-#include "RegHiveFile.h"
+#include "platform/RegHiveFile.h"
 
-#include "RegFormat.h"
+#include "platform/RegFormat.h"
 
 #include <cerrno>
 #include <cstring>

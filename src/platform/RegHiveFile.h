@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RegHive.h"
+#include "platform/RegHive.h"
 
 #include <filesystem>
 #include <functional>

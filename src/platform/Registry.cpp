@@ -1,6 +1,6 @@
-#include "Registry.h"
+#include "platform/Registry.h"
 
-#include "RegistryStoreImpl.h"
+#include "platform/RegistryStoreImpl.h"
 
 #include <mutex>
 

@@ -1,5 +1,5 @@
-#include "RegistryStoreImpl.h"
-#include "TextCodec.h"
+#include "platform/RegistryStoreImpl.h"
+#include "platform/TextCodec.h"
 
 #include <algorithm>
 #include <atomic>

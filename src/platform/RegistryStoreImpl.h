@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RegHiveFile.h"
-#include "RegistryStore.h"
+#include "platform/RegHiveFile.h"
+#include "platform/RegistryStore.h"
 
 #include <map>
 #include <mutex>

@@ -1,6 +1,6 @@
-#include "ShellExecute.h"
+#include "platform/ShellExecute.h"
 
-#include "Files.h"
+#include "platform/Files.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,6 +1,6 @@
-#include "UiThread.h"
+#include "platform/UiThread.h"
 
-#include "WorkerThread.h"
+#include "platform/WorkerThread.h"
 
 #include <condition_variable>
 #include <deque>

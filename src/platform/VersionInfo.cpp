@@ -1,7 +1,7 @@
-#include "VersionInfo.h"
+#include "platform/VersionInfo.h"
 
-#include "Files.h"
-#include "PeResources.h"
+#include "platform/Files.h"
+#include "platform/PeResources.h"
 
 #include <algorithm>
 #include <array>

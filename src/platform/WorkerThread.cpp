@@ -1,7 +1,7 @@
-#include "WorkerThread.h"
+#include "platform/WorkerThread.h"
 
-#include "Exception.h"
-#include "UiThread.h"
+#include "platform/Exception.h"
+#include "platform/UiThread.h"
 
 namespace vx {
 

@@ -1,9 +1,11 @@
 // Renders the tray status window after its first status cycle with every service of the suite
-// working, offscreen, to a PNG file: vx_tray_screenshot <output folder>.
+// working, and the question that Exit asks, offscreen, to PNG files:
+// vx_tray_screenshot <output folder>.
 #include "TrayHarness.h"
 #include "decisions/dialogs/KorvexDialogs.h"
-#include "decisions/dialogs/KorvexIcon.h"
+#include "product/ProductIcon.h"
 #include "support/ScreenshotTool.h"
+#include "taskdialog/JSTaskDialogForm.h"
 
 #include <cstdio>
 #include <exception>
@@ -11,15 +13,37 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
 using namespace vx::app::test;
 
-constexpr const char* ApplicationTitle = "Korvex - Thornet 2 Tray";
-constexpr const char* ScreenshotFile = "status-window.png";
+constexpr const char* StatusFile = "status-window.png";
+constexpr const char* ExitFile = "exit-question.png";
 constexpr std::size_t CycleReports = 8;
+
+// Exit asks its question modally: saved, then answered No.
+bool RenderExitQuestion(const QDir& Folder) {
+    QAction* Exit = FindOne<QAction>(QStringLiteral("aExit"));
+    if (Exit == nullptr) {
+        std::fprintf(stderr, "no action aExit\n");
+        return false;
+    }
+    bool Saved = false;
+    QTimer::singleShot(0, [&] {
+        auto* Form =
+            qobject_cast<vx::taskdialog::TJSTaskDialogForm*>(QApplication::activeModalWidget());
+        if (Form != nullptr) {
+            Saved = vx::test::SaveScreenshot(*Form, Folder, ExitFile);
+            Form->CommonButton(vx::taskdialog::cbNo)->click();
+        }
+    });
+    Exit->trigger();
+    return Saved;
+}
 
 int Render(const QDir& Folder) {
     TTrayServices Services(VX_DEFAULT_PREFIX, VX_SCANLIB_DLL);
@@ -39,15 +63,10 @@ int Render(const QDir& Folder) {
         std::fprintf(stderr, "the window was not shown\n");
         return 1;
     }
-    const QString Path = Folder.filePath(QString::fromLatin1(ScreenshotFile));
-    const bool Saved = Window.grab().save(Path);
+    const bool Saved =
+        vx::test::SaveScreenshot(Window, Folder, StatusFile) && RenderExitQuestion(Folder);
     vx::dialogs::FreeDecisionDialog();
-    if (!Saved) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(Path));
-        return 1;
-    }
-    std::printf("%s\n", qPrintable(Path));
-    return 0;
+    return Saved ? 0 : 1;
 }
 
 } // namespace
@@ -61,8 +80,7 @@ int main(int argc, char** argv) {
         return ExitCode;
     }
     const QDir& Folder = *Chosen;
-    QApplication::setApplicationDisplayName(QString::fromLatin1(ApplicationTitle));
-    QApplication::setWindowIcon(vx::dialogs::KorvexMainIcon());
+    vx::product::ApplyProductIdentity();
     QApplication::setQuitOnLastWindowClosed(false);
     try {
         return Render(Folder);

@@ -1,10 +1,10 @@
-#include "DialogTestSupport.h"
 #include "SampleDecisions.h"
 #include "TrayWindowFixture.h"
-#include "decisions/dialogs/JSLook.h"
-#include "decisions/dialogs/JSTaskDialogForm.h"
-#include "decisions/dialogs/JSWidgets.h"
 #include "decisions/dialogs/KorvexDialogs.h"
+#include "taskdialog/JSLook.h"
+#include "taskdialog/JSTaskDialogForm.h"
+#include "taskdialog/JSWidgets.h"
+#include "taskdialog/TaskDialogTestSupport.h"
 
 #include <functional>
 #include <future>
@@ -25,7 +25,7 @@
 namespace vx::app::test {
 namespace {
 
-using dialogs::TJSTaskDialogForm;
+using taskdialog::TJSTaskDialogForm;
 
 constexpr const char* ExitQuestion =
     "Closing this icon and menu will not stop system monitoring, changes will just happen "
@@ -234,29 +234,34 @@ TEST_F(TrayWindowTest, ExitQuestionAnswers) {
     };
     const TCase Cases[] = {
         {"No",
-         [](TJSTaskDialogForm& Form) { dialogs::test::Click(Form.CommonButton(dialogs::cbNo)); },
+         [](TJSTaskDialogForm& Form) {
+             taskdialog::test::Click(Form.CommonButton(taskdialog::cbNo));
+         },
          0},
-        {"Escape", [](TJSTaskDialogForm& Form) { dialogs::test::Press(&Form, Qt::Key_Escape); }, 0},
+        {"Escape", [](TJSTaskDialogForm& Form) { taskdialog::test::Press(&Form, Qt::Key_Escape); },
+         0},
         {"Return on the default",
-         [](TJSTaskDialogForm& Form) { dialogs::test::Press(&Form, Qt::Key_Return); }, 0},
+         [](TJSTaskDialogForm& Form) { taskdialog::test::Press(&Form, Qt::Key_Return); }, 0},
         {"closed", [](TJSTaskDialogForm& Form) { Form.close(); }, 0},
         {"Yes",
-         [](TJSTaskDialogForm& Form) { dialogs::test::Click(Form.CommonButton(dialogs::cbYes)); },
+         [](TJSTaskDialogForm& Form) {
+             taskdialog::test::Click(Form.CommonButton(taskdialog::cbYes));
+         },
          1},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.Name);
         FExits = 0;
         bool Asked = false;
-        dialogs::test::WhenModal([&](TJSTaskDialogForm& Form) {
+        taskdialog::test::WhenModal([&](TJSTaskDialogForm& Form) {
             Asked = true;
             EXPECT_EQ(Form.ContentView()->toPlainText(), QString::fromUtf8(ExitQuestion));
-            ASSERT_NE(Form.CommonButton(dialogs::cbYes), nullptr);
-            ASSERT_NE(Form.CommonButton(dialogs::cbNo), nullptr);
-            EXPECT_TRUE(Form.CommonButton(dialogs::cbNo)->isDefault());
+            ASSERT_NE(Form.CommonButton(taskdialog::cbYes), nullptr);
+            ASSERT_NE(Form.CommonButton(taskdialog::cbNo), nullptr);
+            EXPECT_TRUE(Form.CommonButton(taskdialog::cbNo)->isDefault());
             ASSERT_NE(Form.MainIconLabel(), nullptr);
             EXPECT_EQ(Form.MainIconLabel()->pixmap().toImage(),
-                      dialogs::StandardIcon(dialogs::tdiWarning).pixmap(32).toImage());
+                      taskdialog::StandardIcon(taskdialog::tdiWarning).pixmap(32).toImage());
             Case.Answer(Form);
         });
         Choose("miExit");
@@ -438,7 +443,7 @@ TEST_F(TrayWindowTest, DecisionsFromTheSocketAreAskedAndAnswered) {
                dialogs::DecisionDialog()->Form()->isVisible();
     };
     auto ItemLine = [] {
-        return dialogs::test::PlainLines(
+        return taskdialog::test::PlainLines(
                    *dialogs::DecisionDialog()->Form()->ContentView()->document())
             .value(dialogs::TKorvexPlimmDecisionDialog::LineItem);
     };
@@ -463,7 +468,7 @@ TEST_F(TrayWindowTest, DecisionsFromTheSocketAreAskedAndAnswered) {
         const QCursor* Cursor = QApplication::overrideCursor();
         CursorDuringVerdict = Cursor != nullptr ? Cursor->shape() : Qt::ArrowCursor;
     });
-    dialogs::test::Click(dialogs::DecisionDialog()->Form()->CustomButton(2)); // Allow
+    taskdialog::test::Click(dialogs::DecisionDialog()->Form()->CustomButton(2)); // Allow
     EXPECT_EQ(CursorDuringVerdict, Qt::WaitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     ASSERT_EQ(FMonitor.Requests().size(), 1u);
@@ -472,7 +477,7 @@ TEST_F(TrayWindowTest, DecisionsFromTheSocketAreAskedAndAnswered) {
     EXPECT_EQ(Window().DecisionDaemon().Decisions().Count(), 1);
     ASSERT_TRUE(WaitUntil([&] { return Shown() && ItemLine().endsWith("other.exe"); }));
 
-    dialogs::test::Click(dialogs::DecisionDialog()->Form()->CustomButton(3)); // Deny
+    taskdialog::test::Click(dialogs::DecisionDialog()->Form()->CustomButton(3)); // Deny
     ASSERT_EQ(FMonitor.Requests().size(), 2u);
     EXPECT_NE(FMonitor.Requests()[1].find("GET /applydecision?decisionid=1&decision=deny "),
               std::string::npos);

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include <QDir>
+#include <QWidget>
 #include <QtGlobal>
 
 // The command line of the tools that render windows to PNG files offscreen.
@@ -32,6 +33,18 @@ inline std::optional<QDir> ScreenshotFolder(int argc, char** argv, const char* t
         return std::nullopt;
     }
     return folder;
+}
+
+// Saves what `window` shows as `folder`/`name` and prints the file's path; false after a
+// message on standard error.
+inline bool SaveScreenshot(QWidget& window, const QDir& folder, const char* name) {
+    const QString path = folder.filePath(QString::fromLatin1(name));
+    if (!window.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
 }
 
 } // namespace vx::test

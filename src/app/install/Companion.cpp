@@ -1,5 +1,6 @@
 // A companion program of the suite, started from the tray's menu: it announces itself and
 // ends. One source serves all four; each build names its program and title.
+#include "product/ProductIdentity.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -11,7 +12,7 @@ extern char** environ;
 
 namespace {
 
-constexpr const char* ProductName = "Korvex - Thornet 2";
+using vx::product::ProductName;
 constexpr const char* ProgramName = VX_COMPANION_NAME;
 constexpr const char* ProgramTitle = VX_COMPANION_TITLE;
 constexpr const char* NotifyProgram = "notify-send";

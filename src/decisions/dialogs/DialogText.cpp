@@ -1,10 +1,12 @@
 #include "decisions/dialogs/DialogText.h"
 
-#include "decisions/dialogs/JSMarkup.h"
+#include "taskdialog/JSMarkup.h"
 
 #include <QByteArrayView>
 
 namespace vx::dialogs {
+
+using namespace taskdialog;
 namespace {
 
 constexpr char16_t ControlPictures = 0x2400; // U+2400 + C0 control

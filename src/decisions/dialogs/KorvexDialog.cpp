@@ -2,12 +2,15 @@
 
 #include "decisions/DialogTexts.h"
 #include "decisions/dialogs/DialogText.h"
-#include "decisions/dialogs/JSLook.h"
-#include "decisions/dialogs/KorvexIcon.h"
+#include "product/ProductIcon.h"
+#include "product/ProductIdentity.h"
+#include "taskdialog/JSLook.h"
 
 #include <QGuiApplication>
 
 namespace vx::dialogs {
+
+using namespace taskdialog;
 namespace {
 
 constexpr const char* HeaderFontName = "Segoe UI";
@@ -25,10 +28,10 @@ constexpr int GenericSection = 0;
 TKorvexDialog::TKorvexDialog(std::uint8_t CatalogueIndex) : FCatalogueIndex(CatalogueIndex) {
     SetupHeader();
     HelpType = htKeyword;
-    Title = QString::fromUtf8(KorvexProductName);
+    Title = QString::fromUtf8(product::ProductName);
     const QString ApplicationTitle = QGuiApplication::applicationDisplayName();
-    Header.Text =
-        ApplicationTitle.contains(u' ') ? ApplicationTitle : QString::fromUtf8(KorvexProductName);
+    Header.Text = ApplicationTitle.contains(u' ') ? ApplicationTitle
+                                                  : QString::fromUtf8(product::ProductName);
     Instruction().Text = GetText(InstructionKey);
 }
 
@@ -41,8 +44,8 @@ void TKorvexDialog::SetupHeader() {
     Header.Gradient.EndColor = ToQColor(HeaderEndColor);
     Header.Gradient.Enabled = true;
     Header.Icon = tdiCustom;
-    Header.Glyph =
-        KorvexMainIconPixmap(HeaderGlyphPixels, qApp != nullptr ? qApp->devicePixelRatio() : 1.0);
+    Header.Glyph = product::ProductIconPixmap(HeaderGlyphPixels,
+                                              qApp != nullptr ? qApp->devicePixelRatio() : 1.0);
 }
 
 std::string TKorvexDialog::GetTextBytes(std::string_view Key) const {

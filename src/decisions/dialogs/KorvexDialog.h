@@ -1,6 +1,6 @@
 #pragma once
 
-#include "decisions/dialogs/JSDialog.h"
+#include "taskdialog/JSDialog.h"
 
 #include <cstdint>
 #include <string_view>
@@ -12,7 +12,7 @@ namespace vx::dialogs {
 // A dialog in the product's look, with its texts from one section of the dialog text
 // catalogue (decisions/DialogTexts.h). The catalogue must be registered: reading a text
 // without it raises decisions::EDialogTextError.
-class TKorvexDialog : public TJSDialog {
+class TKorvexDialog : public taskdialog::TJSDialog {
 public:
     explicit TKorvexDialog(std::uint8_t CatalogueIndex);
 
@@ -34,9 +34,5 @@ protected:
 private:
     std::uint8_t FCatalogueIndex;
 };
-
-// The product's name, and the title of the tray application that the dialogs' header shows
-// when the application has one with a blank in it.
-inline constexpr const char* KorvexProductName = "Korvex - Thornet 2";
 
 } // namespace vx::dialogs

@@ -5,6 +5,7 @@
 #include "decisions/dialogs/DialogText.h"
 #include "decisions/dialogs/KorvexDialog.h"
 #include "platform/EventLog.h"
+#include "product/ProductIdentity.h"
 
 #include <array>
 #include <exception>
@@ -12,6 +13,8 @@
 #include <QRegularExpression>
 
 namespace vx::dialogs {
+
+using namespace taskdialog;
 namespace {
 
 constexpr std::uint16_t EventCategory = 1;
@@ -64,7 +67,7 @@ bool RefreshPlimmDecisions() {
 
 void ReportDialogError(const std::string& DialogName, const std::string& Message) {
     try {
-        win::WriteEventLog(win::EVENTLOG_ERROR_TYPE, EventCategory, decisions::ProductEventSource,
+        win::WriteEventLog(win::EVENTLOG_ERROR_TYPE, EventCategory, product::ProductEventSource,
                            {DialogName, Message});
     } catch (...) {
         // The event log is the last place an error can go.

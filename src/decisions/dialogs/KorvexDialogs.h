@@ -1,8 +1,8 @@
 #pragma once
 
 #include "decisions/DecisionList.h"
-#include "decisions/dialogs/JSTypes.h"
 #include "decisions/dialogs/PlimmDecisionDialog.h"
+#include "taskdialog/JSTypes.h"
 
 #include <cstdint>
 #include <string>
@@ -32,7 +32,7 @@ void ReportDialogError(const std::string& DialogName, const std::string& Message
 // code page (its line breaks separate content lines; data in it must be escaped). Kind: 0
 // warning, 1 error, 2 information, 3 confirmation, 4 custom, else no icon. Raises
 // decisions::EDialogTextError while the dialog texts are not registered.
-int KorvexMessageDlg(const std::string& Msg, std::uint8_t Kind, TCommonButtons Buttons,
-                     std::int32_t HelpContext, TCommonButton DefaultButton);
+int KorvexMessageDlg(const std::string& Msg, std::uint8_t Kind, taskdialog::TCommonButtons Buttons,
+                     std::int32_t HelpContext, taskdialog::TCommonButton DefaultButton);
 
 } // namespace vx::dialogs

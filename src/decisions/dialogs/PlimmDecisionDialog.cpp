@@ -4,14 +4,16 @@
 #include "decisions/DialogTextData.h"
 #include "decisions/dialogs/DecisionTimeText.h"
 #include "decisions/dialogs/DialogText.h"
-#include "decisions/dialogs/JSMarkup.h"
 #include "decisions/dialogs/KorvexDialogs.h"
 #include "platform/Format.h"
+#include "taskdialog/JSMarkup.h"
 
 #include <algorithm>
 #include <exception>
 
 namespace vx::dialogs {
+
+using namespace taskdialog;
 namespace {
 
 constexpr const char* DialogName = "AskPlimmDecisions";

@@ -46,14 +46,14 @@ public:
     // Applies the verdict to the shown decision; true when the dialog stays open.
     bool DecideCurrent(bool Allow);
     // The dialog's OnControlClick.
-    void ControlClick(TJSDialog& Sender, TJSControlType ControlType, QAbstractButton* Control,
-                      int Value, bool& Handled);
+    void ControlClick(taskdialog::TJSDialog& Sender, taskdialog::TJSControlType ControlType,
+                      QAbstractButton* Control, int Value, bool& Handled);
 
     void SetOnVerdict(TDecisionVerdictEvent OnVerdict) { FOnVerdict = std::move(OnVerdict); }
     decisions::TDecisionList* Decisions() const { return FDecisions; }
     int Index() const { return FIndex; }
-    const TJSCustomButton& PreviousButton() const { return *FPreviousButton; }
-    const TJSCustomButton& NextButton() const { return *FNextButton; }
+    const taskdialog::TJSCustomButton& PreviousButton() const { return *FPreviousButton; }
+    const taskdialog::TJSCustomButton& NextButton() const { return *FNextButton; }
 
 private:
     // Sets the given content lines in one change.
@@ -62,8 +62,8 @@ private:
 
     decisions::TDecisionList* FDecisions = nullptr;
     int FIndex = 0;
-    TJSCustomButton* FNextButton = nullptr;
-    TJSCustomButton* FPreviousButton = nullptr;
+    taskdialog::TJSCustomButton* FNextButton = nullptr;
+    taskdialog::TJSCustomButton* FPreviousButton = nullptr;
     TDecisionVerdictEvent FOnVerdict;
 };
 

@@ -1,7 +1,7 @@
 #include "DecisionFixture.h"
 #include "decisions/DialogTexts.h"
-#include "decisions/dialogs/JSMarkup.h"
 #include "i18n/LanguageFile.h"
+#include "taskdialog/JSMarkup.h"
 
 #include <string>
 
@@ -14,13 +14,15 @@
 namespace vx::dialogs {
 namespace {
 
+using namespace taskdialog;
+
 using DecisionBadInput = test::TDecisionFixture;
 
 TEST_F(DecisionBadInput, MarkupInValuesShowsAsTyped) {
     Add({"item=<b>bold</b>", "identifiedas=<a href=\"http://evil.example/\">click</a>",
          "olddata=&lt;i&gt;", "newdata=<img src=x><u>u", "decisiontype=decision"});
     Notify();
-    const QString Shown = test::Describe(*Form().ContentView()->document());
+    const QString Shown = taskdialog::test::Describe(*Form().ContentView()->document());
     SCOPED_TRACE(Shown.toStdString());
     EXPECT_TRUE(Shown.contains(QStringLiteral("{b}Item:{} <b>bold</b>\n")));
     EXPECT_TRUE(Shown.contains(
@@ -119,7 +121,7 @@ TEST_F(DecisionBadInput, TranslatedLabelsKeepTheirMarkup) {
     LoadLanguage("Item=<b>Objekt:</b> \nOldData=\n");
     Add({"item=i", "olddata=o", "newdata=n", "decisiontype=decision"});
     Notify();
-    const QString Shown = test::Describe(*Form().ContentView()->document());
+    const QString Shown = taskdialog::test::Describe(*Form().ContentView()->document());
     EXPECT_TRUE(Shown.contains(QStringLiteral("{b}Objekt:{}i\n"))) << Shown.toStdString();
     EXPECT_EQ(Line(7), QStringLiteral("o"));
     EXPECT_EQ(Line(8), QStringLiteral("New data: n"));

@@ -7,7 +7,9 @@
 namespace vx::dialogs {
 namespace {
 
-using test::Click;
+using namespace taskdialog;
+
+using taskdialog::test::Click;
 using PlimmDecisionDialog = test::TDecisionFixture;
 
 TEST_F(PlimmDecisionDialog, AtConstruction) {
@@ -202,7 +204,7 @@ TEST_F(PlimmDecisionDialog, LinesByDecisionType) {
 TEST_F(PlimmDecisionDialog, LabelsBoldValuesPlainTimestampLine) {
     const auto Decision = Add({"item=x", "decisiontype=decision"});
     Notify();
-    const QString Shown = test::Describe(*Form().ContentView()->document());
+    const QString Shown = taskdialog::test::Describe(*Form().ContentView()->document());
     EXPECT_TRUE(Shown.contains(QStringLiteral("{b}Item:{} x"))) << Shown.toStdString();
     EXPECT_EQ(Line(10), QStringLiteral("This event was reported at %1.")
                             .arg(QString::fromStdString(DecisionTimeText(Decision->Timestamp()))));

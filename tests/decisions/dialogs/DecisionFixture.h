@@ -1,10 +1,10 @@
 #pragma once
 
-#include "DialogTestSupport.h"
 #include "KorvexFixture.h"
 #include "TestPeer.h"
 #include "decisions/DecisionList.h"
-#include "decisions/dialogs/JSWidgets.h"
+#include "taskdialog/JSWidgets.h"
+#include "taskdialog/TaskDialogTestSupport.h"
 
 #include <string>
 #include <utility>
@@ -42,17 +42,17 @@ protected:
     }
 
     TKorvexPlimmDecisionDialog& Dialog() { return *DecisionDialog(); }
-    TJSTaskDialogForm& Form() { return *DecisionDialog()->Form(); }
+    taskdialog::TJSTaskDialogForm& Form() { return *DecisionDialog()->Form(); }
     bool Shown() { return DecisionDialog() != nullptr && Form().isVisible(); }
     QPushButton* Previous() { return Form().CustomButton(0); }
     QPushButton* Next() { return Form().CustomButton(1); }
     QPushButton* Allow() { return Form().CustomButton(2); }
     QPushButton* Deny() { return Form().CustomButton(3); }
-    QPushButton* Ignore() { return Form().CommonButton(cbIgnore); }
+    QPushButton* Ignore() { return Form().CommonButton(taskdialog::cbIgnore); }
 
     QString Instruction() { return Form().InstructionView()->toPlainText(); }
     // The content as shown, line by line.
-    QStringList Lines() { return PlainLines(*Form().ContentView()->document()); }
+    QStringList Lines() { return taskdialog::test::PlainLines(*Form().ContentView()->document()); }
     QString Line(int Index) { return Lines().value(Index); }
 
     ::vx::test::TTestPeer FMonitor{::vx::test::TTestPeer::Reply(200, "1")};

@@ -1,9 +1,9 @@
 #include "decisions/dialogs/DialogText.h"
 
-#include "DialogTestSupport.h"
 #include "decisions/dialogs/DecisionTimeText.h"
-#include "decisions/dialogs/JSMarkup.h"
 #include "platform/Format.h"
+#include "taskdialog/JSMarkup.h"
+#include "taskdialog/TaskDialogTestSupport.h"
 
 #include <cmath>
 #include <limits>
@@ -13,6 +13,8 @@
 
 namespace vx::dialogs {
 namespace {
+
+using namespace taskdialog;
 
 // A decision's bytes -> what the dialog shows of them.
 struct TValueCase {

@@ -1,15 +1,16 @@
 #include "decisions/dialogs/KorvexDialog.h"
 
-#include "DialogTestSupport.h"
 #include "KorvexFixture.h"
-#include "decisions/dialogs/JSWidgets.h"
-#include "decisions/dialogs/KorvexIcon.h"
+#include "taskdialog/JSWidgets.h"
+#include "taskdialog/TaskDialogTestSupport.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
 
 namespace vx::dialogs {
 namespace {
+
+using namespace taskdialog;
 
 using KorvexDialog = test::TKorvexFixture;
 
@@ -68,17 +69,6 @@ TEST_F(KorvexDialog, HeaderBandShowsTheShield) {
     const QImage Image = Band->grab().toImage();
     EXPECT_EQ(QColor(Image.pixel(0, Image.height() - 1)), QColor(25, 145, 207));
     EXPECT_GT(qGray(Image.pixel(Image.width() - 1, Image.height() - 1)), 245);
-}
-
-TEST(KorvexIcon, ShieldOnTransparentGround) {
-    const QImage Image = KorvexMainIconPixmap(64).toImage();
-    ASSERT_EQ(Image.size(), QSize(64, 64));
-    EXPECT_EQ(qAlpha(Image.pixel(0, 63)), 0); // corners are clear
-    EXPECT_EQ(qAlpha(Image.pixel(63, 63)), 0);
-    EXPECT_EQ(qAlpha(Image.pixel(32, 20)), 255); // the shield's face
-    const QIcon Icon = KorvexMainIcon();
-    EXPECT_FALSE(Icon.isNull());
-    EXPECT_EQ(Icon.availableSizes().size(), 7);
 }
 
 } // namespace

@@ -1,8 +1,8 @@
-#include "DialogTestSupport.h"
 #include "KorvexFixture.h"
-#include "decisions/dialogs/JSDialog.h"
-#include "decisions/dialogs/JSLook.h"
-#include "decisions/dialogs/JSWidgets.h"
+#include "taskdialog/JSDialog.h"
+#include "taskdialog/JSLook.h"
+#include "taskdialog/JSWidgets.h"
+#include "taskdialog/TaskDialogTestSupport.h"
 
 #include <functional>
 #include <string>
@@ -16,9 +16,11 @@
 namespace vx::dialogs {
 namespace {
 
-using test::Click;
-using test::Press;
-using test::WhenModal;
+using namespace taskdialog;
+
+using taskdialog::test::Click;
+using taskdialog::test::Press;
+using taskdialog::test::WhenModal;
 using KorvexMessageDlgTest = test::TKorvexFixture;
 
 constexpr const char* ExitQuestion =
@@ -107,7 +109,7 @@ TEST_F(KorvexMessageDlgTest, ContentLinesButtonsAndHelp) {
     const TJSHelpHandler Previous =
         SetJSHelpHandler([&](THelpType, int Context, const QString&) { HelpTopic = Context; });
     WhenModal([](TJSTaskDialogForm& Form) {
-        EXPECT_EQ(test::PlainLines(*Form.ContentView()->document()),
+        EXPECT_EQ(taskdialog::test::PlainLines(*Form.ContentView()->document()),
                   (QStringList{"one", "two", "three", "four"}));
         EXPECT_EQ(Form.CommonButton(cbClose), nullptr); // cannot be asked for
         Click(Form.CommonButton(cbHelp));

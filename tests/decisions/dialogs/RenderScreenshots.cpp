@@ -1,39 +1,21 @@
-// Renders the decision dialog (the second of three decisions) and the exit question offscreen
-// to PNG files: vx_dialog_screenshots <output folder>.
+// Renders the decision dialog (the second of three decisions) offscreen to a PNG file:
+// vx_dialog_screenshots <output folder>.
 #include "decisions/DecisionList.h"
 #include "decisions/DialogTexts.h"
-#include "decisions/dialogs/JSTaskDialogForm.h"
 #include "decisions/dialogs/KorvexDialogs.h"
-#include "decisions/dialogs/KorvexIcon.h"
+#include "product/ProductIcon.h"
 #include "support/ScreenshotTool.h"
-
-#include <cstdio>
+#include "taskdialog/JSTaskDialogForm.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
 
 using namespace vx;
 
-constexpr const char* ExitQuestion =
-    "Closing this icon and menu will not stop system monitoring, changes will just happen "
-    "without notice afterwards. To shut down the monitoring instead, disabled it by unchecking "
-    "\"Live Protection\" instead. Are you sure you want to exit the notifications only?";
 constexpr const char* DecisionFile = "decision-dialog.png";
-constexpr const char* ExitFile = "exit-question.png";
-
-bool Save(QWidget& Window, const QDir& Folder, const char* Name) {
-    const QString Path = Folder.filePath(QString::fromLatin1(Name));
-    if (!Window.grab().save(Path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(Path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(Path));
-    return true;
-}
 
 bool RenderDecisionDialog(const QDir& Folder) {
     decisions::TDecisionList List;
@@ -46,26 +28,13 @@ bool RenderDecisionDialog(const QDir& Folder) {
               "newdata=C:\\Users\\Public\\svchost32.exe /silent"});
     List.Add({"decisiontype=filescaninfo", "item=C:\\Downloads\\setup.exe"});
     dialogs::ShowPlimmDecisions(&List, {});
-    dialogs::TJSTaskDialogForm* Form = dialogs::DecisionDialog()->Form();
+    taskdialog::TJSTaskDialogForm* Form = dialogs::DecisionDialog()->Form();
     if (Form == nullptr) {
         return false;
     }
     Form->CustomButton(1)->click(); // Next: the second of three
-    const bool Saved = Save(*Form, Folder, DecisionFile);
+    const bool Saved = test::SaveScreenshot(*Form, Folder, DecisionFile);
     dialogs::FreeDecisionDialog();
-    return Saved;
-}
-
-bool RenderExitQuestion(const QDir& Folder) {
-    bool Saved = false;
-    QTimer::singleShot(0, [&] {
-        auto* Form = qobject_cast<dialogs::TJSTaskDialogForm*>(QApplication::activeModalWidget());
-        if (Form != nullptr) {
-            Saved = Save(*Form, Folder, ExitFile);
-            Form->CommonButton(dialogs::cbNo)->click();
-        }
-    });
-    dialogs::KorvexMessageDlg(ExitQuestion, 0, {dialogs::cbYes, dialogs::cbNo}, 0, dialogs::cbNo);
     return Saved;
 }
 
@@ -80,10 +49,9 @@ int main(int argc, char** argv) {
         return ExitCode;
     }
     const QDir& Folder = *Chosen;
-    QApplication::setApplicationDisplayName(QStringLiteral("Korvex - Thornet 2 Tray"));
-    QApplication::setWindowIcon(dialogs::KorvexMainIcon());
+    product::ApplyProductIdentity();
     decisions::RegisterDialogTexts(nullptr);
-    const bool Done = RenderDecisionDialog(Folder) && RenderExitQuestion(Folder);
+    const bool Done = RenderDecisionDialog(Folder);
     decisions::FreeDialogTexts();
     return Done ? 0 : 1;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "decisions/dialogs/JSTaskDialogForm.h"
+#include "taskdialog/JSTaskDialogForm.h"
 
 #include <functional>
 
@@ -11,7 +11,7 @@ class QAbstractButton;
 class QTextDocument;
 class QWidget;
 
-namespace vx::dialogs::test {
+namespace vx::taskdialog::test {
 
 // Runs Action on the task-dialog window that is running modally, as soon as it is; for
 // answering a modal Execute from inside its loop.
@@ -32,4 +32,4 @@ QString DescribeHtml(const QString& Html);
 // The plain-text lines of a view's document.
 QStringList PlainLines(const QTextDocument& Document);
 
-} // namespace vx::dialogs::test
+} // namespace vx::taskdialog::test

@@ -1,9 +1,9 @@
-#include "decisions/dialogs/JSCustomButtons.h"
+#include "taskdialog/JSCustomButtons.h"
 
-#include "decisions/dialogs/JSDialog.h"
 #include "platform/Format.h"
+#include "taskdialog/JSDialog.h"
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 namespace {
 
 constexpr const char* IndexError = "Custom button index out of bounds (%d)";
@@ -28,4 +28,4 @@ TJSCustomButton& TJSCustomButtons::Items(int Index) const {
     return *FItems[static_cast<std::size_t>(Index)];
 }
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

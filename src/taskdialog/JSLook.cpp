@@ -1,10 +1,10 @@
-#include "decisions/dialogs/JSLook.h"
+#include "taskdialog/JSLook.h"
 
 #include <QApplication>
 #include <QFontDatabase>
 #include <QStyle>
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 namespace {
 
 constexpr const char* FallbackFontName = "Segoe UI";
@@ -79,4 +79,4 @@ int IconPixels(TJSIconSize Size) {
     return LargeIconPixels;
 }
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "decisions/dialogs/JSTypes.h"
+#include "taskdialog/JSTypes.h"
 
 #include <array>
 #include <vector>
@@ -12,7 +12,7 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 
 class TJSBand;
 class TJSDialog;
@@ -103,4 +103,4 @@ private:
     QPushButton* FCancelButton = nullptr;
 };
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "decisions/dialogs/JSTypes.h"
+#include "taskdialog/JSTypes.h"
 
 #include <QColor>
 #include <QFont>
@@ -8,7 +8,7 @@
 #include <QString>
 
 // Fonts, colours and icons of the widget as Qt sees them.
-namespace vx::dialogs {
+namespace vx::taskdialog {
 
 // The font of the settings: an empty name takes the system's message font ("Segoe UI" when
 // it cannot be read), a size of 0 or less its size (9 points when it cannot be read).
@@ -25,4 +25,4 @@ QString CaptionWithoutAccelerator(const QString& Caption);
 // Edge length of an icon size in pixels at 96 dots per inch.
 int IconPixels(TJSIconSize Size);
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

@@ -1,8 +1,8 @@
-#include "decisions/dialogs/JSDialog.h"
+#include "taskdialog/JSDialog.h"
 
-#include "decisions/dialogs/JSDefaultFonts.h"
-#include "decisions/dialogs/JSTaskDialogForm.h"
 #include "platform/Format.h"
+#include "taskdialog/JSDefaultFonts.h"
+#include "taskdialog/JSTaskDialogForm.h"
 
 #include <exception>
 
@@ -10,7 +10,7 @@
 #include <QCheckBox>
 #include <QtGlobal>
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 namespace {
 
 constexpr const char* ContentIndexError = "Content line index out of bounds (%d)";
@@ -148,4 +148,4 @@ void TJSDialog::FormClosing(bool VerificationState) {
     FVerificationKnown = true;
 }
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "decisions/dialogs/JSCustomButtons.h"
-#include "decisions/dialogs/JSTaskDialogForm.h"
-#include "decisions/dialogs/JSTypes.h"
 #include "platform/Exception.h"
+#include "taskdialog/JSCustomButtons.h"
+#include "taskdialog/JSTaskDialogForm.h"
+#include "taskdialog/JSTypes.h"
 
 #include <functional>
 
@@ -15,7 +15,7 @@
 
 class QAbstractButton;
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 
 class EJSDialogError : public vx::Exception {
 public:
@@ -88,8 +88,8 @@ struct TFooterOptions {
 };
 
 // The task-dialog widget: a description of a dialog in properties, from which Execute builds
-// a window (TJSTaskDialogForm). Texts take the widget's inline markup (decisions/dialogs/
-// JSMarkup.h); whoever puts data into them escapes it first. User-interface thread only.
+// a window (TJSTaskDialogForm). Texts take the widget's inline markup (taskdialog/JSMarkup.h);
+// whoever puts data into them escapes it first. User-interface thread only.
 class TJSDialog {
 public:
     TJSDialog();
@@ -165,4 +165,4 @@ private:
     QPointer<TJSTaskDialogForm> FForm;
 };
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

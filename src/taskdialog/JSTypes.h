@@ -5,7 +5,7 @@
 #include <string>
 
 // The enumerations and small value types of the task-dialog widget.
-namespace vx::dialogs {
+namespace vx::taskdialog {
 
 enum TTaskDialogIcon : std::uint8_t {
     tdiNone,
@@ -125,4 +125,4 @@ constexpr std::uint32_t RGBColor(std::uint8_t R, std::uint8_t G, std::uint8_t B)
     return (std::uint32_t{R} << 16) | (std::uint32_t{G} << 8) | std::uint32_t{B};
 }
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

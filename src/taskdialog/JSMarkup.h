@@ -10,7 +10,7 @@
 // case. Everything else, other tags included, is text: a widget text can never become any
 // other rich text. Tags left open are closed at the end of the text and a closing tag without
 // its opening one is dropped, so one text never changes the look of the next.
-namespace vx::dialogs {
+namespace vx::taskdialog {
 
 // What MarkupToHtml puts into long words where they may wrap.
 inline constexpr char16_t MarkupWrapPoint = 0x200B; // zero-width space
@@ -26,4 +26,4 @@ QString MarkupToPlainText(const QString& Markup);
 // Text that the markup shows exactly as given: "<", ">", "&" and '"' become entities.
 QString EscapeMarkup(const QString& Text);
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

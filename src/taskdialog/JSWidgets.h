@@ -1,6 +1,6 @@
 #pragma once
 
-#include "decisions/dialogs/JSTypes.h"
+#include "taskdialog/JSTypes.h"
 
 #include <QColor>
 #include <QPixmap>
@@ -9,7 +9,7 @@
 
 // The pieces of the task-dialog window: text views for the marked-up texts and the bands
 // (header, button bar, footer) that paint their own background.
-namespace vx::dialogs {
+namespace vx::taskdialog {
 
 // Read-only rich text on the parent's background, wrapped at word boundaries or, for a word
 // wider than the view, anywhere. Links report through anchorClicked and open nothing.
@@ -58,4 +58,4 @@ private:
     QPoint FGlyphAt;
 };
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

@@ -1,9 +1,9 @@
 // The geometry of the task-dialog window: pixel rules at 96 dots per inch, scaled to the
 // screen, and kept inside the screen's available area.
-#include "decisions/dialogs/JSDialog.h"
-#include "decisions/dialogs/JSLook.h"
-#include "decisions/dialogs/JSTaskDialogForm.h"
-#include "decisions/dialogs/JSWidgets.h"
+#include "taskdialog/JSDialog.h"
+#include "taskdialog/JSLook.h"
+#include "taskdialog/JSTaskDialogForm.h"
+#include "taskdialog/JSWidgets.h"
 
 #include <algorithm>
 
@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 namespace {
 
 constexpr int Margin = 10;        // left and right edges; main icon and instruction top
@@ -276,4 +276,4 @@ void TJSTaskDialogForm::PlaceWindow() {
     move(InsideArea(Frame, Screen));
 }
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

@@ -1,8 +1,8 @@
-#include "decisions/dialogs/JSTypes.h"
+#include "taskdialog/JSTypes.h"
 
 #include <array>
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 namespace {
 
 // By TCommonButton value.
@@ -24,4 +24,4 @@ const char* CommonButtonCaption(TCommonButton Button) {
     return CommonButtonCaptions.at(static_cast<std::size_t>(Button));
 }
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

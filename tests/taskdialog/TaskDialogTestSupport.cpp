@@ -1,4 +1,4 @@
-#include "DialogTestSupport.h"
+#include "taskdialog/TaskDialogTestSupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-namespace vx::dialogs::test {
+namespace vx::taskdialog::test {
 namespace {
 
 constexpr int ModalPollMilliseconds = 10;
@@ -84,4 +84,4 @@ QStringList PlainLines(const QTextDocument& Document) {
     return Document.toPlainText().split(u'\n');
 }
 
-} // namespace vx::dialogs::test
+} // namespace vx::taskdialog::test

@@ -1,10 +1,10 @@
-#include "decisions/dialogs/JSMarkup.h"
+#include "taskdialog/JSMarkup.h"
 
 #include <array>
 #include <functional>
 #include <vector>
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 namespace {
 
 // Qt rich text keeps runs of blanks only under pre-wrap.
@@ -275,4 +275,4 @@ QString EscapeMarkup(const QString& Text) {
     return Text.toHtmlEscaped();
 }
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

@@ -1,10 +1,10 @@
-#include "decisions/dialogs/JSTaskDialogForm.h"
+#include "taskdialog/JSTaskDialogForm.h"
 
-#include "decisions/dialogs/JSDefaultFonts.h"
-#include "decisions/dialogs/JSDialog.h"
-#include "decisions/dialogs/JSLook.h"
-#include "decisions/dialogs/JSMarkup.h"
-#include "decisions/dialogs/JSWidgets.h"
+#include "taskdialog/JSDefaultFonts.h"
+#include "taskdialog/JSDialog.h"
+#include "taskdialog/JSLook.h"
+#include "taskdialog/JSMarkup.h"
+#include "taskdialog/JSWidgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,7 +16,7 @@
 #include <QPushButton>
 #include <QUrl>
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 namespace {
 
 constexpr const char* HeadingTitle = "[Window Title]";
@@ -388,4 +388,4 @@ QString TJSTaskDialogForm::ClipboardText() const {
     return Sections.join(QLatin1String("\n\n")) + u'\n';
 }
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "decisions/dialogs/JSTypes.h"
+#include "taskdialog/JSTypes.h"
 
 #include <array>
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 
 // Positions in the widget's table of default fonts.
 enum TJSDefaultFont : std::uint8_t {
@@ -26,4 +26,4 @@ TJSDefaultFontTable& TJSDefaultFonts();
 // The table as it is before anything changes it.
 TJSDefaultFontTable InitialJSDefaultFonts();
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

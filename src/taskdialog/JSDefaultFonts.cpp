@@ -1,6 +1,6 @@
-#include "decisions/dialogs/JSDefaultFonts.h"
+#include "taskdialog/JSDefaultFonts.h"
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 namespace {
 
 constexpr int InstructionPoints = 12;
@@ -20,4 +20,4 @@ TJSDefaultFontTable& TJSDefaultFonts() {
     return Table;
 }
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

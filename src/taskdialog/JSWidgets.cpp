@@ -1,6 +1,6 @@
-#include "decisions/dialogs/JSWidgets.h"
+#include "taskdialog/JSWidgets.h"
 
-#include "decisions/dialogs/JSMarkup.h"
+#include "taskdialog/JSMarkup.h"
 
 #include <cmath>
 #include <memory>
@@ -10,7 +10,7 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 namespace {
 
 // Wide enough that no line of a dialog text wraps while measuring its natural width.
@@ -103,4 +103,4 @@ void TJSBand::paintEvent(QPaintEvent*) {
     }
 }
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

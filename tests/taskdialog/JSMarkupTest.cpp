@@ -1,10 +1,10 @@
-#include "decisions/dialogs/JSMarkup.h"
+#include "taskdialog/JSMarkup.h"
 
-#include "DialogTestSupport.h"
+#include "taskdialog/TaskDialogTestSupport.h"
 
 #include <gtest/gtest.h>
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 namespace {
 
 using test::DescribeHtml;
@@ -99,4 +99,4 @@ TEST(JSMarkup, LongWordsGetWrapPointsOnlyWhenShown) {
 }
 
 } // namespace
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

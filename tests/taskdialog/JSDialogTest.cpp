@@ -1,9 +1,9 @@
-#include "decisions/dialogs/JSDialog.h"
+#include "taskdialog/JSDialog.h"
 
-#include "DialogTestSupport.h"
-#include "decisions/dialogs/JSDefaultFonts.h"
-#include "decisions/dialogs/JSLook.h"
-#include "decisions/dialogs/JSWidgets.h"
+#include "taskdialog/JSDefaultFonts.h"
+#include "taskdialog/JSLook.h"
+#include "taskdialog/JSWidgets.h"
+#include "taskdialog/TaskDialogTestSupport.h"
 
 #include <stdexcept>
 #include <vector>
@@ -19,7 +19,7 @@
 #include <QTextBlock>
 #include <gtest/gtest.h>
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 namespace {
 
 using test::Click;
@@ -451,4 +451,4 @@ TEST_F(JSDialog, VerificationStateOutlivesTheWindow) {
 }
 
 } // namespace
-} // namespace vx::dialogs
+} // namespace vx::taskdialog

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-namespace vx::dialogs {
+namespace vx::taskdialog {
 
 class TJSDialog;
 
@@ -53,4 +53,4 @@ private:
     std::vector<std::unique_ptr<TJSCustomButton>> FItems;
 };
 
-} // namespace vx::dialogs
+} // namespace vx::taskdialog
