@@ -1,11 +1,11 @@
 // The health check and the verdict request against live loopback services of our own framework.
-#include "SimServices.h"
 #include "decisions/Verdict.h"
 #include "health/HttpClient.h"
 #include "health/InternetErrors.h"
 #include "health/ServiceTester.h"
 #include "health/SuiteServices.h"
 #include "httpservice/MachineKey.h"
+#include "suite-sim/SimServices.h"
 #include "support/LoopbackPort.h"
 
 #include <arpa/inet.h>

@@ -1,13 +1,13 @@
 # vx_public_headers(target)
 # Gives the library `target` an include root that holds its own folder's headers and nothing
 # else: <build>/include/<key>/<folder>/<Header>.h, each a link to the header in the source
-# tree (<folder> is the calling folder below src/ or tests/; the libraries of one folder share
-# its root). Dependants include them as "<folder>/<Header>.h" and see only the headers of the
+# tree (<folder> is the calling folder below src/, tests/ or tools/; the libraries of one
+# folder share its root). Dependants include them as "<folder>/<Header>.h" and see only the headers of the
 # libraries they link, so an include against the layering fails to compile as well as failing
 # scripts/check-includes.
 function(vx_public_headers target)
     file(RELATIVE_PATH path ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
-    string(REGEX REPLACE "^(src|tests)/" "" folder ${path})
+    string(REGEX REPLACE "^(src|tests|tools)/" "" folder ${path})
     string(REPLACE "/" "_" key ${path})
     set(root ${CMAKE_BINARY_DIR}/include/${key})
     get_property(linked DIRECTORY PROPERTY VX_HEADERS_LINKED)

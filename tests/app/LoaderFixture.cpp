@@ -1,10 +1,11 @@
 #include "LoaderFixture.h"
 
-#include "TestPeer.h"
 #include "config/ConfigManager.h"
 #include "health/SuiteServices.h"
 #include "httpservice/MachineKey.h"
 #include "platform/UiThread.h"
+#include "support/LoopbackPort.h"
+#include "support/TestPeer.h"
 
 #include <chrono>
 #include <filesystem>
@@ -73,13 +74,13 @@ void LoaderTest::StartServices() {
     for (const auto& Service : health::SuiteServices) {
         auto Behaviour = std::make_shared<suitesim::TSimBehaviour>();
         Behaviour->ServiceName = Service.ServiceName;
-        FPorts.push_back(vx::test::UnusedLoopbackPort());
+        FPorts.push_back(vx::test::FreeLoopbackPort());
         FServices.push_back(StartThread<suitesim::TSimDaemon>(FPorts.back(), Behaviour));
     }
     auto Corrupt = std::make_shared<suitesim::TSimBehaviour>();
     Corrupt->ServiceName = health::SuiteServices[1].ServiceName;
     Corrupt->Corrupt = true;
-    FCorruptFirewallPort = vx::test::UnusedLoopbackPort();
+    FCorruptFirewallPort = vx::test::FreeLoopbackPort();
     FServices.push_back(StartThread<suitesim::TSimDaemon>(FCorruptFirewallPort, Corrupt));
 
     // The daemons bind on their own threads: wait until each answers as it should.
@@ -131,7 +132,7 @@ void LoaderTest::StartLoader(TFirewall Firewall) {
             if (Firewall == TFirewall::Corrupted) {
                 Port = FCorruptFirewallPort;
             } else if (Firewall == TFirewall::Down) {
-                Port = vx::test::UnusedLoopbackPort();
+                Port = vx::test::FreeLoopbackPort();
             }
         }
         Tester->AddTest(Port, Service.ServiceName, Service.DisplayName);

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "SimServices.h"
 #include "app/WelcomeInfoLoaderThread.h"
 #include "platform/NamedEvent.h"
 #include "platform/WorkerThread.h"
+#include "suite-sim/SimServices.h"
 #include "support/TempPrefix.h"
 
 #include <functional>

@@ -1,6 +1,5 @@
 #include "TrayHarness.h"
 
-#include "TestPeer.h"
 #include "config/ConfigManager.h"
 #include "decisions/DialogTexts.h"
 #include "decisions/dialogs/KorvexDialogs.h"
@@ -8,6 +7,8 @@
 #include "health/ServiceTester.h"
 #include "health/SuiteServices.h"
 #include "httpservice/MachineKey.h"
+#include "support/LoopbackPort.h"
+#include "support/TestPeer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -101,7 +102,7 @@ TSimulatedSuite::TSimulatedSuite(const TStates& States) {
     std::vector<int> Hanging;
     for (const auto& [Name, State] : Wanted) {
         TService Service;
-        Service.Port = vx::test::UnusedLoopbackPort();
+        Service.Port = vx::test::FreeLoopbackPort();
         if (State != TSimState::Down) {
             Service.Behaviour = std::make_shared<suitesim::TSimBehaviour>();
             Service.Behaviour->ServiceName = Name;
@@ -165,7 +166,7 @@ void TSimulatedSuite::ReleaseHung() {
 TTrayOptions TSimulatedSuite::Options(const std::string& InstallFolder,
                                       std::chrono::milliseconds CycleWait) const {
     TTrayOptions Options;
-    Options.DecisionPort = vx::test::UnusedLoopbackPort();
+    Options.DecisionPort = vx::test::FreeLoopbackPort();
     Options.VerdictPort = MonitorPort();
     // In the suite's order; the tray is the window's own decision service.
     std::vector<std::pair<int, std::string>> Tests;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "SimServices.h"
 #include "app/FormPlimmTrayStatus.h"
 #include "app/QtUiThread.h"
 #include "platform/EventLog.h"
 #include "platform/WorkerThread.h"
+#include "suite-sim/SimServices.h"
 #include "support/TempPrefix.h"
 
 #include <chrono>

@@ -1,7 +1,7 @@
-#include "SampleDecisions.h"
 #include "TrayHarness.h"
 #include "TrayWindowFixture.h"
 #include "decisions/dialogs/KorvexDialogs.h"
+#include "suite-sim/SampleDecisions.h"
 
 #include <filesystem>
 #include <future>

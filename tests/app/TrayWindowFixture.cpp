@@ -1,6 +1,7 @@
 #include "TrayWindowFixture.h"
 
 #include "decisions/dialogs/KorvexDialogs.h"
+#include "support/LoopbackPort.h"
 
 #include <ostream>
 
@@ -26,7 +27,7 @@ void PrintTo(const TLook& Look, std::ostream* Out) {
 void TrayWindowTest::SetUp() {
     FServices = std::make_unique<TTrayServices>(VX_DEFAULT_PREFIX, VX_SCANLIB_DLL);
     TTrayOptions Options;
-    FDecisionPort = ::vx::test::UnusedLoopbackPort();
+    FDecisionPort = ::vx::test::FreeLoopbackPort();
     Options.DecisionPort = FDecisionPort;
     Options.VerdictPort = FMonitor.Port();
     Options.MakeLoader = [] { return std::unique_ptr<TWelcomeInfoLoaderThread>(); };

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TestPeer.h"
 #include "TrayHarness.h"
 #include "app/FormPlimmTrayStatus.h"
+#include "support/TestPeer.h"
 
 #include <array>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "SampleDecisions.h"
 #include "TrayWindowFixture.h"
 #include "decisions/dialogs/KorvexDialogs.h"
+#include "suite-sim/SampleDecisions.h"
 #include "taskdialog/JSLook.h"
 #include "taskdialog/JSTaskDialogForm.h"
 #include "taskdialog/JSWidgets.h"

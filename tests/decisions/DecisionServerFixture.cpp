@@ -1,5 +1,7 @@
 #include "DecisionServerFixture.h"
 
+#include "support/LoopbackPort.h"
+
 namespace vx::decisions::test {
 namespace {
 

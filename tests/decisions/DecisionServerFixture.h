@@ -1,10 +1,11 @@
 #pragma once
 
-#include "TestPeer.h"
 #include "decisions/DecisionServer.h"
 #include "httpservice/MachineKey.h"
 #include "httpservice/TestService.h"
 #include "platform/UiThread.h"
+#include "support/LoopbackPort.h"
+#include "support/TestPeer.h"
 
 #include <atomic>
 #include <chrono>
@@ -81,7 +82,7 @@ protected:
     TReply Add(const std::string& Query);
 
     int FPort = 0;
-    int FVerdictPort = vx::test::UnusedLoopbackPort();
+    int FVerdictPort = vx::test::FreeLoopbackPort();
     TThreadPtr<TTestDecisionDaemon> FDaemon;
     std::shared_ptr<httpservice::TThreadCounter> FRequestThreads;
     // Calls of the owner's handler, and the list's count at each; user-interface thread only.

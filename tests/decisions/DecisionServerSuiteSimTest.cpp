@@ -1,7 +1,7 @@
 #include "DecisionServerFixture.h"
-#include "SampleDecisions.h"
-#include "SimServices.h"
 #include "decisions/MonitorPeer.h"
+#include "suite-sim/SampleDecisions.h"
+#include "suite-sim/SimServices.h"
 
 #include <algorithm>
 #include <mutex>

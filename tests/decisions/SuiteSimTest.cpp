@@ -1,13 +1,14 @@
-#include "SampleDecisions.h"
-#include "SimOptions.h"
-#include "SimServices.h"
-#include "TestPeer.h"
 #include "decisions/Decision.h"
 #include "decisions/Verdict.h"
 #include "health/HttpClient.h"
 #include "health/InternetErrors.h"
 #include "health/ServiceTester.h"
 #include "httpservice/MachineKey.h"
+#include "suite-sim/SampleDecisions.h"
+#include "suite-sim/SimOptions.h"
+#include "suite-sim/SimServices.h"
+#include "support/LoopbackPort.h"
+#include "support/TestPeer.h"
 
 #include <chrono>
 #include <mutex>
@@ -24,7 +25,7 @@ using namespace std::chrono_literals;
 // One simulated service on a free port, started and listening.
 struct TRunningService {
     std::shared_ptr<TSimBehaviour> Behaviour = std::make_shared<TSimBehaviour>();
-    int Port = test::UnusedLoopbackPort();
+    int Port = test::FreeLoopbackPort();
     TThreadPtr<TSimDaemon> Daemon;
 
     void Start() {
@@ -230,7 +231,7 @@ TEST(SuiteSimSamples, AddReachesTheTrayAndReportsItsAnswer) {
         EXPECT_EQ(Tray.Requests().at(0).substr(0, 36), "GET /add?module=a&information=b HTTP");
     }
     std::string Reply;
-    EXPECT_FALSE(SendAddToTray("module=a", Reply, test::UnusedLoopbackPort()));
+    EXPECT_FALSE(SendAddToTray("module=a", Reply, test::FreeLoopbackPort()));
     EXPECT_EQ(Reply, "Could not connect to server!");
 }
 

@@ -1,7 +1,8 @@
 #include "decisions/Verdict.h"
 
-#include "TestPeer.h"
 #include "decisions/DecisionList.h"
+#include "support/LoopbackPort.h"
+#include "support/TestPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +64,7 @@ TEST(Verdict, OnlyAnExactZeroOrNoDeliveryFails) {
 
 TEST(Verdict, MonitorDownFails) {
     std::string Reply = "untouched";
-    EXPECT_FALSE(SendDecisionVerdict(1, true, Reply, test::UnusedLoopbackPort()));
+    EXPECT_FALSE(SendDecisionVerdict(1, true, Reply, test::FreeLoopbackPort()));
     EXPECT_EQ(Reply, "untouched");
 }
 
@@ -96,7 +97,7 @@ TEST_F(VerdictList, DecisionIsRemovedWhateverTheOutcome) {
 }
 
 TEST_F(VerdictList, MonitorDownStillRemoves) {
-    TDecisionList List(test::UnusedLoopbackPort());
+    TDecisionList List(test::FreeLoopbackPort());
     List.Add();
     List.Add();
     EXPECT_FALSE(List.ApplyVerdict(1, false));

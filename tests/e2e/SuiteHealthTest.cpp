@@ -1,5 +1,5 @@
 // The real suite-sim and vxhealth binaries on the suite's fixed ports.
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <csignal>
 #include <filesystem>

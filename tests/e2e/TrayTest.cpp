@@ -1,5 +1,5 @@
 // The real VXTray with suite-sim, vxhealth and a second VXTray, on the suite's fixed ports.
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <arpa/inet.h>
 #include <csignal>

@@ -1,7 +1,8 @@
 #include "health/HttpClient.h"
 
-#include "TestPeer.h"
 #include "health/InternetErrors.h"
+#include "support/LoopbackPort.h"
+#include "support/TestPeer.h"
 
 #include <cstdlib>
 #include <string>
@@ -164,7 +165,7 @@ TEST(HttpClientAnswers, StatusAndBodyFollowTheRules) {
 TEST(HttpClientFailures, RefusedConnectionIs12029) {
     std::string Body = "stale";
     std::int32_t Error = 0;
-    EXPECT_FALSE(HttpGetToString(LocalUrl(test::UnusedLoopbackPort(), "/x"), Body, Error));
+    EXPECT_FALSE(HttpGetToString(LocalUrl(test::FreeLoopbackPort(), "/x"), Body, Error));
     EXPECT_EQ(Error, ErrorInternetCannotConnect);
     EXPECT_EQ(Body, "");
     EXPECT_EQ(InternetErrorText(Error), "Could not connect to server!");
@@ -213,7 +214,7 @@ TEST(HttpClientFailures, PeerHangingMidBodyDeliversWhatCame) {
 
 TEST(HttpClientFailures, ProxyFromEnvironmentIsNotUsedForLoopback) {
     TTestPeer Peer(TTestPeer::Reply(200, "direct"));
-    const std::string Proxy = "http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort());
+    const std::string Proxy = "http://127.0.0.1:" + std::to_string(test::FreeLoopbackPort());
     ::setenv("http_proxy", Proxy.c_str(), 1);
     ::setenv("HTTP_PROXY", Proxy.c_str(), 1);
     std::string Body;

@@ -1,8 +1,9 @@
 #include "health/ServiceTester.h"
 
-#include "TestPeer.h"
 #include "httpservice/IntegrityToken.h"
 #include "httpservice/MachineKey.h"
+#include "support/LoopbackPort.h"
+#include "support/TestPeer.h"
 
 #include <memory>
 
@@ -49,7 +50,7 @@ TEST_F(ServiceTester, EachAnswerGivesItsStatusAndMessage) {
     TWebThreadTester Tester;
     std::vector<std::string> Expected;
     for (const auto& Case : Cases) {
-        int Port = test::UnusedLoopbackPort();
+        int Port = test::FreeLoopbackPort();
         if (!Case.Raw.empty()) {
             Peers.push_back(std::make_unique<TTestPeer>(Case.Raw));
             Port = Peers.back()->Port();
@@ -130,7 +131,7 @@ TEST_F(ServiceTester, TrayIndexMapsThroughServiceNames) {
     TTestPeer Firewall(TTestPeer::Reply(200, "wrong"));
     TTestPeer Monitor(TTestPeer::Reply(404, ""));
     TWebThreadTester Tester;
-    const int Down = test::UnusedLoopbackPort();
+    const int Down = test::FreeLoopbackPort();
     Tester.AddTest(Down, "VXUpdSvc", "Updater");
     Tester.AddTest(Firewall.Port(), "VXFWSvc", "Firewall");
     Tester.AddTest(Scanner.Port(), "VXFSSvc", "Scanner");

@@ -1,6 +1,7 @@
 #include "ServiceFixture.h"
 #include "platform/Exception.h"
 #include "platform/Prefix.h"
+#include "support/LoopbackPort.h"
 #include "support/TempPrefix.h"
 
 #include <filesystem>

@@ -3,6 +3,7 @@
 #include "TestService.h"
 #include "httpservice/MachineKey.h"
 #include "platform/UiThread.h"
+#include "support/LoopbackPort.h"
 
 #include <chrono>
 #include <future>

@@ -2,7 +2,12 @@
 
 namespace vx::test {
 
-// A loopback TCP port that nothing listens on at the moment of the call.
+// A TCP socket bound to a free loopback port, not yet listening; `port` receives the port.
+// Raises vx::Exception when no port can be had.
+int BindLoopback(int& port);
+
+// A loopback TCP port that nothing listens on at the moment of the call (bound once to find
+// it, then released).
 int FreeLoopbackPort();
 
 } // namespace vx::test

@@ -1,4 +1,4 @@
-#include "SampleDecisions.h"
+#include "suite-sim/SampleDecisions.h"
 
 #include "decisions/MonitorPeer.h"
 #include "health/HttpClient.h"

@@ -1,6 +1,6 @@
-#include "SimOptions.h"
+#include "suite-sim/SimOptions.h"
 
-#include "SimServices.h"
+#include "suite-sim/SimServices.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "SimServices.h"
+#include "suite-sim/SimServices.h"
 
 #include "decisions/MonitorPeer.h"
 #include "health/SuiteServices.h"

@@ -1,10 +1,10 @@
 // suite-sim: the suite's update, firewall, scanner and monitor services, for demos and tests.
-#include "SampleDecisions.h"
-#include "SimOptions.h"
-#include "SimServices.h"
 #include "decisions/MonitorPeer.h"
 #include "httpservice/MachineKey.h"
 #include "platform/Machine.h"
+#include "suite-sim/SampleDecisions.h"
+#include "suite-sim/SimOptions.h"
+#include "suite-sim/SimServices.h"
 
 #include <chrono>
 #include <csignal>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "KorvexFixture.h"
-#include "TestPeer.h"
 #include "decisions/DecisionList.h"
+#include "support/TestPeer.h"
 #include "taskdialog/JSWidgets.h"
 #include "taskdialog/TaskDialogTestSupport.h"
 

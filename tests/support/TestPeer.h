@@ -52,7 +52,4 @@ private:
     std::thread FThread;
 };
 
-// A loopback port on which nothing listens (bound once to find it, then released).
-int UnusedLoopbackPort();
-
 } // namespace vx::test

@@ -1,4 +1,6 @@
-#include "TestPeer.h"
+#include "support/TestPeer.h"
+
+#include "support/LoopbackPort.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -13,25 +15,6 @@ namespace {
 
 constexpr int PollMs = 20;
 constexpr int ReadLimitMs = 2000;
-
-int BindLoopback(int& Port) {
-    const int Socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (Socket < 0) {
-        throw std::runtime_error("socket failed");
-    }
-    sockaddr_in Address{};
-    Address.sin_family = AF_INET;
-    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    Address.sin_port = 0;
-    socklen_t Length = sizeof(Address);
-    if (::bind(Socket, reinterpret_cast<sockaddr*>(&Address), sizeof(Address)) != 0 ||
-        ::getsockname(Socket, reinterpret_cast<sockaddr*>(&Address), &Length) != 0) {
-        ::close(Socket);
-        throw std::runtime_error("bind failed");
-    }
-    Port = ntohs(Address.sin_port);
-    return Socket;
-}
 
 bool WaitReadable(int Socket, int TimeoutMs) {
     pollfd Poll{Socket, POLLIN, 0};
@@ -147,12 +130,6 @@ void TTestPeer::Serve(int Client) {
         return;
     }
     SendAll(Client, Responder(Head));
-}
-
-int UnusedLoopbackPort() {
-    int Port = 0;
-    ::close(BindLoopback(Port));
-    return Port;
 }
 
 } // namespace vx::test
