@@ -4,6 +4,7 @@
 #include "config/MyRegistry.h"
 #include "decisions/DialogTexts.h"
 #include "platform/EventLog.h"
+#include "platform/Exception.h"
 #include "platform/Files.h"
 #include "platform/VersionInfo.h"
 #include "product/ProductIdentity.h"
@@ -26,7 +27,6 @@ constexpr const char* BrowserHelperObjectKey =
 constexpr const char* VersionSeparator = ".";
 // Failed cycles go to the event log under the product's source.
 constexpr const char* EventComponent = "TWelcomeInfoLoaderThread";
-constexpr const char* UnknownFailure = "unknown error";
 constexpr std::uint16_t EventCategory = 1;
 
 // The firewall service, whose state the window shows as the browser's protection.
@@ -64,10 +64,8 @@ void TWelcomeInfoLoaderThread::Execute() {
         try {
             RunCycle();
             FLastFailure.clear();
-        } catch (const std::exception& Error) {
-            LogFailedCycle(Error.what());
         } catch (...) {
-            LogFailedCycle(UnknownFailure);
+            LogFailedCycle(CurrentExceptionText());
         }
         FEvent->WaitFor(FCycleWait);
         FEvent->Reset();

@@ -1,6 +1,7 @@
 #include "decisions/DecisionServer.h"
 
 #include "decisions/URLCommand.h"
+#include "platform/Exception.h"
 #include "platform/Format.h"
 #include "platform/WorkerThread.h"
 
@@ -21,7 +22,6 @@ constexpr const char* AddCommandName = "add";
 constexpr const char* ContentTypeHeader = "Content-type: text/plain";
 constexpr const char* NotifyFailedText =
     "Notifying the owner of changed decisions failed (reason: %s)";
-constexpr const char* UnknownErrorText = "unknown error";
 
 constexpr int StatusOk = 200;
 constexpr int StatusRejected = 504;
@@ -96,16 +96,11 @@ void TPlimmDecisionDaemon::CheckDecisionCount() {
     }
     FLastCount = Count;
     // An error of the owner's handler would otherwise end the loop and with it the service.
-    std::string Reason;
     try {
         NotifyDecisionsChanged();
-        return;
-    } catch (const std::exception& Error) {
-        Reason = Error.what();
     } catch (...) {
-        Reason = UnknownErrorText;
+        AddLogLine(Format(NotifyFailedText, CurrentExceptionText()));
     }
-    AddLogLine(Format(NotifyFailedText, Reason));
 }
 
 TPlimmDecisionServer::TPlimmDecisionServer(int Socket,

@@ -95,7 +95,6 @@ protected:
 
 private:
     std::shared_ptr<TDecisionHub> FHub;
-    int FListenPort;
 };
 
 } // namespace vx::decisions

@@ -2,6 +2,7 @@
 
 #include "httpservice/HttpDate.h"
 #include "httpservice/IntegrityToken.h"
+#include "platform/Exception.h"
 #include "platform/Format.h"
 
 #include <cerrno>
@@ -10,7 +11,6 @@
 namespace vx::httpservice {
 namespace {
 
-constexpr const char* Blank = " ";
 constexpr const char* ProtocolPrefix = "HTTP/";
 constexpr const char* ContentLengthKey = "CONTENT-LENGTH:";
 constexpr const char* IntegrityPath = "/integrity-local";
@@ -23,7 +23,6 @@ constexpr const char* ServerHeader = "Server: Korvex Thornet 2.0";
 constexpr const char* StatusPrefix = "HTTP/1.0 ";
 constexpr const char* LineEnd = "\r\n";
 constexpr const char* HandlerFailedText = "Processing request %s failed (reason: %s)";
-constexpr const char* UnknownErrorText = "unknown error";
 
 constexpr int SocketTimeoutMs = 5000;
 constexpr int HeaderWriteWaitMs = 1000;
@@ -246,15 +245,11 @@ int TCustomHTTPInstanceThread::Dispatch(const std::string& method, const std::st
         FResponseBody = FDaemonLog->LineLogText();
         return 200;
     }
-    std::string reason;
     try {
         return HandleRequest(method, uri, FSocket.PeerAddress());
-    } catch (const std::exception& e) {
-        reason = e.what();
     } catch (...) {
-        reason = UnknownErrorText;
+        LogLine(Format(HandlerFailedText, uri, CurrentExceptionText()));
     }
-    LogLine(Format(HandlerFailedText, uri, reason));
     return 500;
 }
 

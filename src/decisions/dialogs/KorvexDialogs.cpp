@@ -5,6 +5,7 @@
 #include "decisions/dialogs/DialogText.h"
 #include "decisions/dialogs/KorvexDialog.h"
 #include "platform/EventLog.h"
+#include "platform/Exception.h"
 #include "product/ProductIdentity.h"
 
 #include <array>
@@ -19,7 +20,6 @@ namespace {
 
 constexpr std::uint16_t EventCategory = 1;
 constexpr const char* DecisionDialogName = "AskPlimmDecisions";
-constexpr const char* UnknownErrorText = "Unknown error";
 
 // Message box icons by Kind.
 constexpr std::array<TTaskDialogIcon, 5> KindIcons{tdiWarning, tdiError, tdiInformation,
@@ -45,10 +45,8 @@ bool ShowPlimmDecisions(decisions::TDecisionList* List, TDecisionVerdictEvent On
             TheDecisionDialog->SetOnVerdict(std::move(OnVerdict));
         }
         TheDecisionDialog->ShowDecisions(List);
-    } catch (const std::exception& Error) {
-        ReportDialogError(DecisionDialogName, Error.what());
     } catch (...) {
-        ReportDialogError(DecisionDialogName, UnknownErrorText);
+        ReportDialogError(DecisionDialogName, CurrentExceptionText());
     }
     return true;
 }

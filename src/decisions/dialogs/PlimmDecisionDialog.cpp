@@ -5,6 +5,7 @@
 #include "decisions/dialogs/DecisionTimeText.h"
 #include "decisions/dialogs/DialogText.h"
 #include "decisions/dialogs/KorvexDialogs.h"
+#include "platform/Exception.h"
 #include "platform/Format.h"
 #include "taskdialog/JSMarkup.h"
 
@@ -30,7 +31,6 @@ constexpr const char* FooterText =
     "only.";
 constexpr const char* FillErrorText = "An unexpected error occured while filling this dialog:";
 constexpr const char* NoListText = "No list of decisions";
-constexpr const char* UnknownErrorText = "Unknown error";
 
 constexpr const char* KeyInstruction = "Instruction";
 constexpr const char* KeyItem = "Item";
@@ -141,10 +141,8 @@ void TKorvexPlimmDecisionDialog::ShowDecision(int Index) {
     try {
         FillDecision(Index);
         return;
-    } catch (const std::exception& Error) {
-        Message = DialogValue(Error.what());
     } catch (...) {
-        Message = QString::fromLatin1(UnknownErrorText);
+        Message = DialogValue(CurrentExceptionText());
     }
     SetLines({{LineItem, QString::fromLatin1(FillErrorText)},
               {LineIdentifiedAs, {}},
