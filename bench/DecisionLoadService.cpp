@@ -12,7 +12,7 @@ namespace {
 
 class TLoadDecisionDaemon : public vx::decisions::TPlimmDecisionDaemon {
 public:
-    explicit TLoadDecisionDaemon(int Port) : FPort(Port) {}
+    explicit TLoadDecisionDaemon(int port) : FPort(port) {}
 
 protected:
     int DefaultPort() const override { return FPort; }
@@ -29,18 +29,18 @@ int main(int argc, char** argv) {
         return 2;
     }
     // Taken with sigwait on this thread; every thread started later inherits the mask.
-    sigset_t StopSignals;
-    sigemptyset(&StopSignals);
-    sigaddset(&StopSignals, SIGINT);
-    sigaddset(&StopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &StopSignals, nullptr);
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     vx::httpservice::SetMachineKey("12345-OEM-0000001-00000");
-    auto Daemon = vx::StartThread<TLoadDecisionDaemon>(std::atoi(argv[1]));
-    int Signal = 0;
-    sigwait(&StopSignals, &Signal);
-    const auto Threads = Daemon->RequestThreads();
-    Daemon.reset();
-    std::printf("peak_request_threads=%d\n", Threads->Peak());
+    auto daemon = vx::StartThread<TLoadDecisionDaemon>(std::atoi(argv[1]));
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    const auto threads = daemon->RequestThreads();
+    daemon.reset();
+    std::printf("peak_request_threads=%d\n", threads->Peak());
     return 0;
 }

@@ -29,16 +29,16 @@ struct TLiveService {
     int Port = vx::test::FreeLoopbackPort();
     TThreadPtr<suitesim::TSimDaemon> Daemon;
 
-    TLiveService(const std::string& Name, bool Monitor) {
-        auto Behaviour = std::make_shared<suitesim::TSimBehaviour>();
-        Behaviour->ServiceName = Name;
-        Behaviour->IsMonitor = Monitor;
-        Daemon = StartThread<suitesim::TSimDaemon>(Port, Behaviour);
-        for (int Try = 0; Try < 500; ++Try) {
-            health::TqxInternetHTTP Client;
-            std::string Stream;
-            Client.Get("http://127.0.0.1:" + std::to_string(Port) + "/log", Stream);
-            if (Client.LastError() != health::ErrorInternetCannotConnect) {
+    TLiveService(const std::string& name, bool monitor) {
+        auto behaviour = std::make_shared<suitesim::TSimBehaviour>();
+        behaviour->ServiceName = name;
+        behaviour->IsMonitor = monitor;
+        Daemon = StartThread<suitesim::TSimDaemon>(Port, behaviour);
+        for (int attempt = 0; attempt < 500; ++attempt) {
+            health::TqxInternetHTTP client;
+            std::string stream;
+            client.Get("http://127.0.0.1:" + std::to_string(Port) + "/log", stream);
+            if (client.LastError() != health::ErrorInternetCannotConnect) {
                 return;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -48,23 +48,23 @@ struct TLiveService {
 
     // Request threads free themselves; none may outlive the process's static objects.
     ~TLiveService() {
-        const auto Threads = Daemon->RequestThreads();
+        const auto threads = Daemon->RequestThreads();
         Daemon.reset();
-        Threads->WaitBelow(1, std::chrono::seconds(5));
+        threads->WaitBelow(1, std::chrono::seconds(5));
     }
 };
 
-void BM_TestAllFiveServices(benchmark::State& State) {
+void BM_TestAllFiveServices(benchmark::State& state) {
     httpservice::SetMachineKey("00331-10000-00001-AA742");
-    std::vector<std::unique_ptr<TLiveService>> Services;
-    health::TWebThreadTester Tester;
-    for (const auto& Service : health::SuiteServices) {
-        Services.push_back(std::make_unique<TLiveService>(Service.ServiceName, false));
-        Tester.AddTest(Services.back()->Port, Service.ServiceName, Service.DisplayName);
+    std::vector<std::unique_ptr<TLiveService>> services;
+    health::TWebThreadTester tester;
+    for (const auto& service : health::SuiteServices) {
+        services.push_back(std::make_unique<TLiveService>(service.ServiceName, false));
+        tester.AddTest(services.back()->Port, service.ServiceName, service.DisplayName);
     }
-    for (auto _ : State) {
-        if (!Tester.TestAll()) {
-            State.SkipWithError("a service did not work");
+    for (auto _ : state) {
+        if (!tester.TestAll()) {
+            state.SkipWithError("a service did not work");
             break;
         }
     }
@@ -72,13 +72,13 @@ void BM_TestAllFiveServices(benchmark::State& State) {
 }
 BENCHMARK(BM_TestAllFiveServices)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_SendDecisionVerdict(benchmark::State& State) {
-    TLiveService Monitor(health::SuiteServices[4].ServiceName, true);
-    std::uint32_t ID = 0;
-    for (auto _ : State) {
-        std::string Reply;
-        if (!decisions::SendDecisionVerdict(ID++, true, Reply, Monitor.Port)) {
-            State.SkipWithError("the verdict was not taken");
+void BM_SendDecisionVerdict(benchmark::State& state) {
+    TLiveService monitor(health::SuiteServices[4].ServiceName, true);
+    std::uint32_t id = 0;
+    for (auto _ : state) {
+        std::string reply;
+        if (!decisions::SendDecisionVerdict(id++, true, reply, monitor.Port)) {
+            state.SkipWithError("the verdict was not taken");
             break;
         }
     }

@@ -73,16 +73,16 @@ constexpr int LabelTops[6] = {8, 24, 40, 64, 80, 96};
 constexpr QRect HideButtonRect(254, 120, 75, 25);
 constexpr int ExitYes = 6;
 
-void SetText(QLabel* Label, const QString& Text, bool Bold) {
-    Label->setText(Text);
-    QFont Font = Label->font();
-    Font.setBold(Bold);
-    Label->setFont(Font);
+void SetText(QLabel* label, const QString& text, bool bold) {
+    label->setText(text);
+    QFont font = label->font();
+    font.setBold(bold);
+    label->setFont(font);
 }
 
 } // namespace
 
-TFormPlimmTrayStatus::TFormPlimmTrayStatus(TTrayOptions Options) : FOptions(std::move(Options)) {
+TFormPlimmTrayStatus::TFormPlimmTrayStatus(TTrayOptions options) : FOptions(std::move(options)) {
     setObjectName("FormPlimmTrayStatus");
     CreateControls();
     CreateTrayIcon();
@@ -101,19 +101,19 @@ void TFormPlimmTrayStatus::CreateControls() {
     setFixedSize(ClientWidth, ClientHeight);
     setBackgroundRole(QPalette::Window);
 
-    QLabel** const Labels[] = {&labelScannerVersion,    &labelLastUpdate,    &labelDatabaseSize,
+    QLabel** const labels[] = {&labelScannerVersion,    &labelLastUpdate,    &labelDatabaseSize,
                                &labelStatusPlimmLounge, &labelStatusScanner, &labelStatusIE};
-    const char* const Names[] = {"labelScannerVersion", "labelLastUpdate",
+    const char* const names[] = {"labelScannerVersion", "labelLastUpdate",
                                  "labelDatabaseSize",   "labelStatusPlimmLounge",
                                  "labelStatusScanner",  "labelStatusIE"};
-    const char* const Texts[] = {ScannerVersionUnknown, LastUpdateUnknown, DatabaseSizeUnknown,
+    const char* const texts[] = {ScannerVersionUnknown, LastUpdateUnknown, DatabaseSizeUnknown,
                                  OnAccessUnknown,       ScannerUnknown,    InternetUnknown};
-    for (std::size_t I = 0; I < std::size(Labels); ++I) {
-        auto* Label = new QLabel(Texts[I], this);
-        Label->setObjectName(Names[I]);
-        Label->setTextFormat(Qt::PlainText); // "&" is a character, never markup
-        Label->setGeometry(Margin, LabelTops[I], ClientWidth - 2 * Margin, LabelHeight);
-        *Labels[I] = Label;
+    for (std::size_t i = 0; i < std::size(labels); ++i) {
+        auto* label = new QLabel(texts[i], this);
+        label->setObjectName(names[i]);
+        label->setTextFormat(Qt::PlainText); // "&" is a character, never markup
+        label->setGeometry(Margin, LabelTops[i], ClientWidth - 2 * Margin, LabelHeight);
+        *labels[i] = label;
     }
     bnClose = new QPushButton(HideCaption, this);
     bnClose->setObjectName("bnClose");
@@ -121,25 +121,25 @@ void TFormPlimmTrayStatus::CreateControls() {
     connect(bnClose, &QPushButton::clicked, this, [this] { bnCloseClick(); });
 }
 
-QAction* TFormPlimmTrayStatus::AddAction(const char* Name, const QString& Caption) {
-    auto* Action = new QAction(Caption, alTray);
-    Action->setObjectName(Name);
-    return Action;
+QAction* TFormPlimmTrayStatus::AddAction(const char* name, const QString& caption) {
+    auto* action = new QAction(caption, alTray);
+    action->setObjectName(name);
+    return action;
 }
 
 // A menu entry that stands for an action: its caption and check mark follow the action, and
 // choosing it runs the action.
-void TFormPlimmTrayStatus::AddMenuItem(const char* Name, QAction* Action) {
-    auto* Item = new QAction(Action->text(), FPopupTray);
-    Item->setObjectName(Name);
-    Item->setCheckable(Action->isCheckable());
-    Item->setChecked(Action->isChecked());
-    connect(Action, &QAction::changed, Item, [Item, Action] {
-        Item->setText(Action->text());
-        Item->setChecked(Action->isChecked());
+void TFormPlimmTrayStatus::AddMenuItem(const char* name, QAction* action) {
+    auto* item = new QAction(action->text(), FPopupTray);
+    item->setObjectName(name);
+    item->setCheckable(action->isCheckable());
+    item->setChecked(action->isChecked());
+    connect(action, &QAction::changed, item, [item, action] {
+        item->setText(action->text());
+        item->setChecked(action->isChecked());
     });
-    connect(Item, &QAction::triggered, Action, [Action] { Action->trigger(); });
-    FPopupTray->addAction(Item);
+    connect(item, &QAction::triggered, action, [action] { action->trigger(); });
+    FPopupTray->addAction(item);
 }
 
 void TFormPlimmTrayStatus::CreateTrayIcon() {
@@ -174,8 +174,8 @@ void TFormPlimmTrayStatus::CreateTrayIcon() {
     FTrayIcon->setToolTip(QApplication::applicationDisplayName());
     FTrayIcon->setContextMenu(FPopupTray);
     connect(FTrayIcon, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason Reason) {
-                if (Reason == QSystemTrayIcon::DoubleClick) {
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick) {
                     TrayIconDblClick();
                 }
             });
@@ -186,7 +186,7 @@ void TFormPlimmTrayStatus::FormCreate() {
     FDecisionDaemon =
         StartThread<decisions::TPlimmDecisionDaemon>(FOptions.VerdictPort, FOptions.DecisionPort);
     FDecisionDaemon->SetOnDecisionsChanged(
-        [this](decisions::TDecisionList& List) { AskDecisions(List); });
+        [this](decisions::TDecisionList& list) { AskDecisions(list); });
 
     FHintLines = {HintTitle, QString()};
     FHintLineOfService[2] = static_cast<int>(FHintLines.size());
@@ -222,21 +222,21 @@ void TFormPlimmTrayStatus::FormDestroy() {
     FDecisionDaemon.reset();
 }
 
-void TFormPlimmTrayStatus::ShowWelcomeInfo(std::uint8_t Kind, bool Available,
-                                           const std::string& Text) {
-    const QString Value = QString::fromStdString(Text);
-    switch (Kind) {
+void TFormPlimmTrayStatus::ShowWelcomeInfo(std::uint8_t kind, bool available,
+                                           const std::string& text) {
+    const QString value = QString::fromStdString(text);
+    switch (kind) {
     case wiScannerVersion:
-        Available ? SetText(labelScannerVersion, QString(ScannerVersionText).arg(Value), false)
+        available ? SetText(labelScannerVersion, QString(ScannerVersionText).arg(value), false)
                   : SetText(labelScannerVersion, ScannerLibraryMissing, true);
         break;
     case wiLastUpdate:
-        Available ? SetText(labelLastUpdate, QString(LastUpdateText).arg(Value), false)
+        available ? SetText(labelLastUpdate, QString(LastUpdateText).arg(value), false)
                   : SetText(labelLastUpdate, NoUpdateAttempt, true);
         break;
     case wiDatabaseSize:
         SetText(labelDatabaseSize,
-                Available ? QString(DatabaseSizeText).arg(Value) : QString(DatabaseSizeUnknown),
+                available ? QString(DatabaseSizeText).arg(value) : QString(DatabaseSizeUnknown),
                 false);
         break;
     default:
@@ -244,52 +244,52 @@ void TFormPlimmTrayStatus::ShowWelcomeInfo(std::uint8_t Kind, bool Available,
     }
 }
 
-void TFormPlimmTrayStatus::ShowServiceStatus(std::uint8_t Index, std::uint8_t Status) {
-    if (Index >= FHintLineOfService.size()) {
+void TFormPlimmTrayStatus::ShowServiceStatus(std::uint8_t index, std::uint8_t status) {
+    if (index >= FHintLineOfService.size()) {
         return;
     }
-    const std::array<QLabel*, 4> Labels{labelLastUpdate, labelStatusScanner, labelStatusPlimmLounge,
+    const std::array<QLabel*, 4> labels{labelLastUpdate, labelStatusScanner, labelStatusPlimmLounge,
                                         labelStatusIE};
-    if (Index < Labels.size() && Status >= health::tsWorking && Status <= health::tsCorrupted) {
-        const auto& Texts = ServiceLabelTexts[Index];
-        const char* Text = Status == health::tsWorking       ? Texts.Working
-                           : Status == health::tsUnavailable ? Texts.Down
-                                                             : Texts.Corrupted;
-        if (Text != nullptr) {
-            SetText(Labels[Index], Text, Status != health::tsWorking);
+    if (index < labels.size() && status >= health::tsWorking && status <= health::tsCorrupted) {
+        const auto& texts = ServiceLabelTexts[index];
+        const char* text = status == health::tsWorking       ? texts.Working
+                           : status == health::tsUnavailable ? texts.Down
+                                                             : texts.Corrupted;
+        if (text != nullptr) {
+            SetText(labels[index], text, status != health::tsWorking);
         }
     }
-    const int Line = FHintLineOfService[Index];
-    if (Line < 0 || Status >= health::ServiceStatusWords.size()) {
+    const int line = FHintLineOfService[index];
+    if (line < 0 || status >= health::ServiceStatusWords.size()) {
         return;
     }
-    FHintLines[Line] = QString("%1: %2")
-                           .arg(health::SuiteServiceCaptions[Index])
-                           .arg(health::ServiceStatusWords[Status]);
+    FHintLines[line] = QString("%1: %2")
+                           .arg(health::SuiteServiceCaptions[index])
+                           .arg(health::ServiceStatusWords[status]);
     FTrayIcon->setToolTip(FHintLines.join("\r\n") + "\r\n");
 }
 
-void TFormPlimmTrayStatus::AskDecisions(decisions::TDecisionList& List) {
+void TFormPlimmTrayStatus::AskDecisions(decisions::TDecisionList& list) {
     dialogs::ShowPlimmDecisions(
-        &List, [this](int Index, bool Allow) { ApplyDecisionVerdict(Index, Allow); });
+        &list, [this](int index, bool allow) { ApplyDecisionVerdict(index, allow); });
     dialogs::RefreshPlimmDecisions();
 }
 
-void TFormPlimmTrayStatus::ApplyDecisionVerdict(int Index, bool Allow) {
-    auto& List = FDecisionDaemon->Decisions();
+void TFormPlimmTrayStatus::ApplyDecisionVerdict(int index, bool allow) {
+    auto& list = FDecisionDaemon->Decisions();
     // Taken before messages run: whatever they change, the verdict is for this decision.
-    const auto Decision = Index >= 0 && Index < List.Count() ? List.Items(Index) : nullptr;
+    const auto decision = index >= 0 && index < list.Count() ? list.Items(index) : nullptr;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); // draws the cursor
-    if (Decision) {
-        List.ApplyVerdict(Decision, Allow);
+    if (decision) {
+        list.ApplyVerdict(decision, allow);
     }
     QApplication::restoreOverrideCursor();
 }
 
-void TFormPlimmTrayStatus::StartCompanion(const char* FileName) {
-    const std::string Folder = win::ExecutableFolder();
-    win::ShellExecute(Folder + FileName, "", Folder, win::SW_SHOW);
+void TFormPlimmTrayStatus::StartCompanion(const char* fileName) {
+    const std::string folder = win::ExecutableFolder();
+    win::ShellExecute(folder + fileName, "", folder, win::SW_SHOW);
 }
 
 void TFormPlimmTrayStatus::aSystemScanExecute() {
@@ -309,16 +309,16 @@ void TFormPlimmTrayStatus::aShowStatusExecute() {
     // The whole window is centred, its frame included: centring the client area would leave it
     // off by the title bar and border. The frame is known once the window is shown, so a first
     // showing is centred again then.
-    const auto Centre = [this] {
-        if (const QScreen* Screen = screen()) {
-            QRect Frame = frameGeometry();
-            Frame.moveCenter(Screen->availableGeometry().center());
-            move(Frame.topLeft());
+    const auto centre = [this] {
+        if (const QScreen* shownOn = screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(shownOn->availableGeometry().center());
+            move(frame.topLeft());
         }
     };
-    Centre();
+    centre();
     show();
-    Centre();
+    centre();
     raise();
     activateWindow();
 }
@@ -328,16 +328,16 @@ void TFormPlimmTrayStatus::bnCloseClick() {
 }
 
 void TFormPlimmTrayStatus::aExitExecute() {
-    const int Answer = dialogs::KorvexMessageDlg(
+    const int answer = dialogs::KorvexMessageDlg(
         ExitQuestion, 0, {taskdialog::TCommonButton::cbYes, taskdialog::TCommonButton::cbNo}, 0,
         taskdialog::TCommonButton::cbNo);
-    if (Answer == ExitYes) {
+    if (answer == ExitYes) {
         emit ExitConfirmed();
     }
 }
 
-void TFormPlimmTrayStatus::closeEvent(QCloseEvent* Event) {
-    Event->ignore();
+void TFormPlimmTrayStatus::closeEvent(QCloseEvent* event) {
+    event->ignore();
     hide();
 }
 

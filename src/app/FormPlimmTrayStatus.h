@@ -38,14 +38,14 @@ struct TTrayOptions {
 class TFormPlimmTrayStatus : public QWidget, public TWelcomeInfoSink {
     Q_OBJECT
 public:
-    explicit TFormPlimmTrayStatus(TTrayOptions Options = {});
+    explicit TFormPlimmTrayStatus(TTrayOptions options = {});
     ~TFormPlimmTrayStatus() override;
 
-    void ShowWelcomeInfo(std::uint8_t Kind, bool Available, const std::string& Text) override;
-    void ShowServiceStatus(std::uint8_t Index, std::uint8_t Status) override;
+    void ShowWelcomeInfo(std::uint8_t kind, bool available, const std::string& text) override;
+    void ShowServiceStatus(std::uint8_t index, std::uint8_t status) override;
 
-    void AskDecisions(decisions::TDecisionList& List);
-    void ApplyDecisionVerdict(int Index, bool Allow);
+    void AskDecisions(decisions::TDecisionList& list);
+    void ApplyDecisionVerdict(int index, bool allow);
 
     QSystemTrayIcon& TrayIcon() const { return *FTrayIcon; }
     QMenu& PopupTray() const { return *FPopupTray; }
@@ -61,16 +61,16 @@ signals:
 protected:
     // The title bar offers no close button; a close request from elsewhere (the window
     // manager's shortcut) hides the window like "Hide", so only Exit, which asks, ends it.
-    void closeEvent(QCloseEvent* Event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();
     void FormDestroy();
     void CreateControls();
     void CreateTrayIcon();
-    QAction* AddAction(const char* Name, const QString& Caption);
-    void AddMenuItem(const char* Name, QAction* Action);
-    void StartCompanion(const char* FileName);
+    QAction* AddAction(const char* name, const QString& caption);
+    void AddMenuItem(const char* name, QAction* action);
+    void StartCompanion(const char* fileName);
 
     void aSystemScanExecute();
     void aFileScanExecute();

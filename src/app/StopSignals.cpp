@@ -17,14 +17,14 @@ namespace {
 int SignalPipe[2] = {-1, -1};
 
 const sigset_t& StopSet() {
-    static const sigset_t Set = [] {
+    static const sigset_t stopSet = [] {
         sigset_t set;
         sigemptyset(&set);
         sigaddset(&set, SIGINT);
         sigaddset(&set, SIGTERM);
         return set;
     }();
-    return Set;
+    return stopSet;
 }
 
 extern "C" void OnStopSignal(int signalNumber) {

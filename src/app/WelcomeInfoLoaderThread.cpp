@@ -34,9 +34,9 @@ constexpr std::uint8_t FirewallServiceIndex = 3;
 
 } // namespace
 
-TWelcomeInfoLoaderThread::TWelcomeInfoLoaderThread(TLoaderSetup Setup)
-    : FEvent(win::CreateNamedEvent(LoaderEventName, false)), FTester(std::move(Setup.Tester)),
-      FInstallFolder(std::move(Setup.InstallFolder)), FCycleWait(Setup.CycleWait) {
+TWelcomeInfoLoaderThread::TWelcomeInfoLoaderThread(TLoaderSetup setup)
+    : FEvent(win::CreateNamedEvent(LoaderEventName, false)), FTester(std::move(setup.Tester)),
+      FInstallFolder(std::move(setup.InstallFolder)), FCycleWait(setup.CycleWait) {
     if (!FTester) {
         FTester = std::make_unique<health::TKorvex2WebThreadTester>();
     }
@@ -73,23 +73,23 @@ void TWelcomeInfoLoaderThread::Execute() {
 }
 
 void TWelcomeInfoLoaderThread::RunCycle() {
-    const std::string LibraryPath = FInstallFolder + ScannerLibraryName;
-    if (win::FileExists(LibraryPath)) {
-        ReportWelcomeInfo(wiScannerVersion, true, GetFileVersionText(LibraryPath));
+    const std::string libraryPath = FInstallFolder + ScannerLibraryName;
+    if (win::FileExists(libraryPath)) {
+        ReportWelcomeInfo(wiScannerVersion, true, GetFileVersionText(libraryPath));
     } else {
         ReportWelcomeInfo(wiScannerVersion, false, {});
     }
 
-    std::string LastUpdate;
-    if (config::ConfigManager().ReadString(WelcomeSection, LastUpdateValue, LastUpdate)) {
-        ReportWelcomeInfo(wiLastUpdate, true, LastUpdate);
+    std::string lastUpdate;
+    if (config::ConfigManager().ReadString(WelcomeSection, LastUpdateValue, lastUpdate)) {
+        ReportWelcomeInfo(wiLastUpdate, true, lastUpdate);
     } else {
         ReportWelcomeInfo(wiLastUpdate, false, {});
     }
 
-    std::int32_t FileDBCount = 0;
-    if (config::ConfigManager().ReadInteger(WelcomeSection, FileDBCountValue, FileDBCount)) {
-        ReportWelcomeInfo(wiDatabaseSize, true, std::to_string(FileDBCount));
+    std::int32_t fileDbCount = 0;
+    if (config::ConfigManager().ReadInteger(WelcomeSection, FileDBCountValue, fileDbCount)) {
+        ReportWelcomeInfo(wiDatabaseSize, true, std::to_string(fileDbCount));
     } else {
         ReportWelcomeInfo(wiDatabaseSize, false, {});
     }
@@ -97,45 +97,45 @@ void TWelcomeInfoLoaderThread::RunCycle() {
     CheckBrowserHelper();
 
     FTester->TestAll();
-    for (int Index = 0; Index < health::SuiteServiceCount; ++Index) {
-        ReportServiceStatus(static_cast<std::uint8_t>(Index), FTester->GetStatusByIndex(Index));
+    for (int index = 0; index < health::SuiteServiceCount; ++index) {
+        ReportServiceStatus(static_cast<std::uint8_t>(index), FTester->GetStatusByIndex(index));
     }
 }
 
 void TWelcomeInfoLoaderThread::CheckBrowserHelper() {
     FBrowserHelperRegistered = false;
     {
-        config::TMyRegistry Registry;
-        Registry.SetRootKey(win::HKEY_CLASSES_ROOT);
-        if (Registry.OpenKeyReadOnly(BrowserHelperClassKey)) {
+        config::TMyRegistry registry;
+        registry.SetRootKey(win::HKEY_CLASSES_ROOT);
+        if (registry.OpenKeyReadOnly(BrowserHelperClassKey)) {
             try {
-                const config::TValueKind Kind = Registry.GetValueKind({});
-                if (Kind == config::vkString || Kind == config::vkExpandString) {
-                    FBrowserHelperRegistered = win::FileExists(Registry.ReadStringValue({}));
+                const config::TValueKind kind = registry.GetValueKind({});
+                if (kind == config::vkString || kind == config::vkExpandString) {
+                    FBrowserHelperRegistered = win::FileExists(registry.ReadStringValue({}));
                 }
             } catch (const vx::Exception&) {
                 FBrowserHelperRegistered = false;
             }
-            Registry.CloseKey();
+            registry.CloseKey();
         }
     }
     if (!FBrowserHelperRegistered) {
         return;
     }
     FBrowserHelperRegistered = false;
-    config::TMyRegistry Registry;
-    Registry.SetRootKey(win::HKEY_LOCAL_MACHINE);
-    if (Registry.OpenKeyReadOnly(BrowserHelperObjectKey)) {
+    config::TMyRegistry registry;
+    registry.SetRootKey(win::HKEY_LOCAL_MACHINE);
+    if (registry.OpenKeyReadOnly(BrowserHelperObjectKey)) {
         FBrowserHelperRegistered = true;
-        Registry.CloseKey();
+        registry.CloseKey();
     }
 }
 
-void TWelcomeInfoLoaderThread::ReportWelcomeInfo(std::uint8_t Kind, bool Available,
-                                                 const std::string& Text) {
-    FInfoKind = Kind;
-    FInfoAvailable = Available;
-    FInfoText = Text;
+void TWelcomeInfoLoaderThread::ReportWelcomeInfo(std::uint8_t kind, bool available,
+                                                 const std::string& text) {
+    FInfoKind = kind;
+    FInfoAvailable = available;
+    FInfoText = text;
     Synchronize([this] {
         if (FSink != nullptr) {
             FSink->ShowWelcomeInfo(FInfoKind, FInfoAvailable, FInfoText);
@@ -143,9 +143,9 @@ void TWelcomeInfoLoaderThread::ReportWelcomeInfo(std::uint8_t Kind, bool Availab
     });
 }
 
-void TWelcomeInfoLoaderThread::ReportServiceStatus(std::uint8_t Index, std::uint8_t Status) {
-    FServiceIndex = Index;
-    FServiceStatus = Status;
+void TWelcomeInfoLoaderThread::ReportServiceStatus(std::uint8_t index, std::uint8_t status) {
+    FServiceIndex = index;
+    FServiceStatus = status;
     if (FServiceStatus == health::tsWorking && FServiceIndex == FirewallServiceIndex &&
         !FBrowserHelperRegistered) {
         FServiceStatus = health::tsUnavailable;
@@ -157,41 +157,41 @@ void TWelcomeInfoLoaderThread::ReportServiceStatus(std::uint8_t Index, std::uint
     });
 }
 
-void TWelcomeInfoLoaderThread::LogFailedCycle(const std::string& Message) {
-    if (Message == FLastFailure) {
+void TWelcomeInfoLoaderThread::LogFailedCycle(const std::string& message) {
+    if (message == FLastFailure) {
         return;
     }
-    FLastFailure = Message;
+    FLastFailure = message;
     try {
         win::WriteEventLog(win::EVENTLOG_ERROR_TYPE, EventCategory, product::ProductEventSource,
-                           {EventComponent, Message});
+                           {EventComponent, message});
     } catch (...) {
         // The log is the last resort; a failure there changes nothing for the next cycle.
     }
 }
 
-std::string TWelcomeInfoLoaderThread::GetFileVersionText(const std::string& FileName,
-                                                         std::uint64_t* Version) {
-    if (Version != nullptr) {
-        *Version = 0;
+std::string TWelcomeInfoLoaderThread::GetFileVersionText(const std::string& fileName,
+                                                         std::uint64_t* version) {
+    if (version != nullptr) {
+        *version = 0;
     }
-    const win::DWORD Size = win::GetFileVersionInfoSize(FileName);
-    if (Size == 0) {
+    const win::DWORD size = win::GetFileVersionInfoSize(fileName);
+    if (size == 0) {
         return {};
     }
-    std::vector<std::uint8_t> Buffer(Size);
-    win::VS_FIXEDFILEINFO Info{};
-    if (!win::GetFileVersionInfo(FileName, Size, Buffer.data()) ||
-        !win::VerQueryFixedFileInfo(Buffer.data(), Size, Info)) {
+    std::vector<std::uint8_t> buffer(size);
+    win::VS_FIXEDFILEINFO info{};
+    if (!win::GetFileVersionInfo(fileName, size, buffer.data()) ||
+        !win::VerQueryFixedFileInfo(buffer.data(), size, info)) {
         return {};
     }
-    if (Version != nullptr) {
-        *Version = (static_cast<std::uint64_t>(Info.dwFileVersionMS) << 32) | Info.dwFileVersionLS;
+    if (version != nullptr) {
+        *version = (static_cast<std::uint64_t>(info.dwFileVersionMS) << 32) | info.dwFileVersionLS;
     }
-    return std::to_string(Info.dwFileVersionMS >> 16) + VersionSeparator +
-           std::to_string(Info.dwFileVersionMS & 0xFFFF) + VersionSeparator +
-           std::to_string(Info.dwFileVersionLS >> 16) + VersionSeparator +
-           std::to_string(Info.dwFileVersionLS & 0xFFFF);
+    return std::to_string(info.dwFileVersionMS >> 16) + VersionSeparator +
+           std::to_string(info.dwFileVersionMS & 0xFFFF) + VersionSeparator +
+           std::to_string(info.dwFileVersionLS >> 16) + VersionSeparator +
+           std::to_string(info.dwFileVersionLS & 0xFFFF);
 }
 
 } // namespace vx::app

@@ -38,20 +38,20 @@ struct TLoaderSetup {
 // begun is completed.
 class TWelcomeInfoLoaderThread : public TWorkerThread {
 public:
-    explicit TWelcomeInfoLoaderThread(TLoaderSetup Setup = {});
+    explicit TWelcomeInfoLoaderThread(TLoaderSetup setup = {});
     // Ends a running loader first (Terminate and wait).
     ~TWelcomeInfoLoaderThread() override;
 
     // Before Start(); null: reports go nowhere.
-    void SetSink(TWelcomeInfoSink* Sink) { FSink = Sink; }
+    void SetSink(TWelcomeInfoSink* sink) { FSink = sink; }
 
     void Terminate() override;
 
     // The version of a PE file as four decimal numbers joined by "." (file version, most
     // significant part first); empty when the file has no readable version resource.
-    // `Version`, when given, receives the 64-bit version number (0 when there is none).
-    static std::string GetFileVersionText(const std::string& FileName,
-                                          std::uint64_t* Version = nullptr);
+    // `version`, when given, receives the 64-bit version number (0 when there is none).
+    static std::string GetFileVersionText(const std::string& fileName,
+                                          std::uint64_t* version = nullptr);
 
 protected:
     void Execute() override;
@@ -59,9 +59,9 @@ protected:
 private:
     void RunCycle();
     void CheckBrowserHelper();
-    void ReportWelcomeInfo(std::uint8_t Kind, bool Available, const std::string& Text);
-    void ReportServiceStatus(std::uint8_t Index, std::uint8_t Status);
-    void LogFailedCycle(const std::string& Message);
+    void ReportWelcomeInfo(std::uint8_t kind, bool available, const std::string& text);
+    void ReportServiceStatus(std::uint8_t index, std::uint8_t status);
+    void LogFailedCycle(const std::string& message);
 
     TWelcomeInfoSink* FSink = nullptr;
     // The report being delivered: written by the loader only while no handler runs.

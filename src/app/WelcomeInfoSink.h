@@ -20,10 +20,10 @@ class TWelcomeInfoSink {
 public:
     virtual ~TWelcomeInfoSink() = default;
 
-    // Kind: TWelcomeInfoKind. When Available is false, Text is empty.
-    virtual void ShowWelcomeInfo(std::uint8_t Kind, bool Available, const std::string& Text) = 0;
-    // Index: the tray service index 0 to 4; Status: a health::TServiceTestStatus 0 to 4.
-    virtual void ShowServiceStatus(std::uint8_t Index, std::uint8_t Status) = 0;
+    // `kind`: TWelcomeInfoKind. When `available` is false, `text` is empty.
+    virtual void ShowWelcomeInfo(std::uint8_t kind, bool available, const std::string& text) = 0;
+    // `index`: the tray service index 0 to 4; `status`: a health::TServiceTestStatus 0 to 4.
+    virtual void ShowServiceStatus(std::uint8_t index, std::uint8_t status) = 0;
 };
 
 } // namespace vx::app

@@ -136,8 +136,8 @@ void FreeUserHives() {
 }
 
 const std::vector<std::string>& UserHives() {
-    static const std::vector<std::string> None;
-    return TheUserHives ? *TheUserHives : None;
+    static const std::vector<std::string> none;
+    return TheUserHives ? *TheUserHives : none;
 }
 
 } // namespace vx::config

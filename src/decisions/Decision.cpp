@@ -42,116 +42,116 @@ constexpr std::int32_t DefaultThreatLevel = 5;
 constexpr double UnixEpochAsDateTime = 25569.0; // 1 January 1970 counted from 30 December 1899
 constexpr double SecondsPerDay = 86400.0;
 
-std::string Pair(const char* Key, const std::string& Value) {
-    return std::string(Key) + "=" + Value;
+std::string Pair(const char* key, const std::string& value) {
+    return std::string(key) + "=" + value;
 }
 
 // Signed 32-bit decimal, optional sign; anything else gives the default.
-std::int32_t ParseThreatLevel(const std::string& Text) {
-    const char* First = Text.data();
-    const char* Last = First + Text.size();
-    if (First != Last && *First == '+' && Last - First > 1 && First[1] != '-') {
-        ++First;
+std::int32_t ParseThreatLevel(const std::string& text) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (first != last && *first == '+' && last - first > 1 && first[1] != '-') {
+        ++first;
     }
-    std::int32_t Value = 0;
-    const auto [End, Error] = std::from_chars(First, Last, Value);
-    if (Text.empty() || Error != std::errc() || End != Last) {
+    std::int32_t value = 0;
+    const auto [End, Error] = std::from_chars(first, last, value);
+    if (text.empty() || Error != std::errc() || End != last) {
         return DefaultThreatLevel;
     }
-    return Value;
+    return value;
 }
 
 } // namespace
 
 double NowAsDateTime() {
-    const auto Now = std::chrono::system_clock::now();
-    const std::time_t Seconds = std::chrono::system_clock::to_time_t(Now);
-    std::tm Local{};
-    localtime_r(&Seconds, &Local);
-    const double Fraction =
-        std::chrono::duration<double>(Now - std::chrono::system_clock::from_time_t(Seconds))
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    const double fraction =
+        std::chrono::duration<double>(now - std::chrono::system_clock::from_time_t(seconds))
             .count();
-    const double LocalSeconds =
-        static_cast<double>(Seconds) + static_cast<double>(Local.tm_gmtoff) + Fraction;
-    return UnixEpochAsDateTime + LocalSeconds / SecondsPerDay;
+    const double localSeconds =
+        static_cast<double>(seconds) + static_cast<double>(local.tm_gmtoff) + fraction;
+    return UnixEpochAsDateTime + localSeconds / SecondsPerDay;
 }
 
-TDecision::TDecision(TDecisionList* OwnerList)
-    : FOwnerList(OwnerList), FTimestamp(NowAsDateTime()) {}
+TDecision::TDecision(TDecisionList* ownerList)
+    : FOwnerList(ownerList), FTimestamp(NowAsDateTime()) {}
 
-void TDecision::Assign(const TDecision& Source) {
-    FOwnerList = Source.FOwnerList;
-    DecisionType = Source.DecisionType;
-    LogClass = Source.LogClass;
-    DecisionID = Source.DecisionID;
-    Module = Source.Module;
-    Information = Source.Information;
-    OldData = Source.OldData;
-    NewData = Source.NewData;
-    Item = Source.Item;
-    IdentifiedAs = Source.IdentifiedAs;
-    ThreatLevel = Source.ThreatLevel;
-    Category = Source.Category;
+void TDecision::Assign(const TDecision& source) {
+    FOwnerList = source.FOwnerList;
+    DecisionType = source.DecisionType;
+    LogClass = source.LogClass;
+    DecisionID = source.DecisionID;
+    Module = source.Module;
+    Information = source.Information;
+    OldData = source.OldData;
+    NewData = source.NewData;
+    Item = source.Item;
+    IdentifiedAs = source.IdentifiedAs;
+    ThreatLevel = source.ThreatLevel;
+    Category = source.Category;
 }
 
 std::string TDecision::GetDisplayName() const {
     return std::to_string(DecisionID);
 }
 
-void TDecision::LoadFromStrings(const TStrings& Lines) {
-    DecisionType = ParseDecisionType(ValueOf(Lines, KeyDecisionType));
-    Item = ValueOf(Lines, KeyItem);
-    Category = ValueOf(Lines, KeyCategory);
-    IdentifiedAs = ValueOf(Lines, KeyIdentifiedAs);
-    ThreatLevel = ParseThreatLevel(ValueOf(Lines, KeyThreatLevel));
-    LogClass = ParseLogClass(ValueOf(Lines, KeyLogClass));
-    Module = ValueOf(Lines, KeyModule);
-    Information = ValueOf(Lines, KeyInformation);
-    OldData = ValueOf(Lines, KeyOldData);
-    NewData = ValueOf(Lines, KeyNewData);
+void TDecision::LoadFromStrings(const TStrings& lines) {
+    DecisionType = ParseDecisionType(ValueOf(lines, KeyDecisionType));
+    Item = ValueOf(lines, KeyItem);
+    Category = ValueOf(lines, KeyCategory);
+    IdentifiedAs = ValueOf(lines, KeyIdentifiedAs);
+    ThreatLevel = ParseThreatLevel(ValueOf(lines, KeyThreatLevel));
+    LogClass = ParseLogClass(ValueOf(lines, KeyLogClass));
+    Module = ValueOf(lines, KeyModule);
+    Information = ValueOf(lines, KeyInformation);
+    OldData = ValueOf(lines, KeyOldData);
+    NewData = ValueOf(lines, KeyNewData);
 }
 
-bool TDecision::HasRequiredKeys(const TStrings& Lines) {
-    return HasKey(Lines, KeyModule) && HasKey(Lines, KeyInformation);
+bool TDecision::HasRequiredKeys(const TStrings& lines) {
+    return HasKey(lines, KeyModule) && HasKey(lines, KeyInformation);
 }
 
-void TDecision::GetDisplayLines(TStrings& Lines) const {
-    Lines.push_back(LabelID + std::to_string(DecisionID));
-    Lines.push_back(LabelItem + Item);
-    Lines.push_back(LabelIdentifiedAs + IdentifiedAs);
-    Lines.push_back(LabelCategory + Category);
-    Lines.push_back(LabelThreatLevel + std::to_string(ThreatLevel));
-    Lines.push_back(LabelDecisionType + std::string(DecisionTypeNames.at(DecisionType)));
-    Lines.push_back(LabelEntryType + std::string(LogClassNames.at(LogClass)));
-    Lines.push_back(LabelModule + Module);
-    Lines.push_back(LabelInformation + Information);
-    Lines.push_back(LabelOldData + OldData);
-    Lines.push_back(LabelNewData + NewData);
+void TDecision::GetDisplayLines(TStrings& lines) const {
+    lines.push_back(LabelID + std::to_string(DecisionID));
+    lines.push_back(LabelItem + Item);
+    lines.push_back(LabelIdentifiedAs + IdentifiedAs);
+    lines.push_back(LabelCategory + Category);
+    lines.push_back(LabelThreatLevel + std::to_string(ThreatLevel));
+    lines.push_back(LabelDecisionType + std::string(DecisionTypeNames.at(DecisionType)));
+    lines.push_back(LabelEntryType + std::string(LogClassNames.at(LogClass)));
+    lines.push_back(LabelModule + Module);
+    lines.push_back(LabelInformation + Information);
+    lines.push_back(LabelOldData + OldData);
+    lines.push_back(LabelNewData + NewData);
 }
 
-void TDecision::GetKeyValueLines(TStrings& Lines) const {
-    AppendKeyValueLines(Lines, Index());
+void TDecision::GetKeyValueLines(TStrings& lines) const {
+    AppendKeyValueLines(lines, Index());
 }
 
-void TDecision::AppendKeyValueLines(TStrings& Lines, int Position) const {
-    Lines.push_back(Pair(KeyID, std::to_string(DecisionID)));
-    Lines.push_back(Pair(KeyItem, Item));
-    Lines.push_back(Pair(KeyIdentifiedAs, IdentifiedAs));
-    Lines.push_back(Pair(KeyCategory, Category));
-    Lines.push_back(Pair(KeyThreatLevel, std::to_string(ThreatLevel)));
-    Lines.push_back(Pair(KeyDecisionType, DecisionTypeKeys.at(DecisionType)));
-    Lines.push_back(Pair(KeyLogClass, LogClassKeys.at(LogClass)));
-    Lines.push_back(Pair(KeyModule, Module));
-    Lines.push_back(Pair(KeyInformation, Information));
-    Lines.push_back(Pair(KeyOldData, OldData));
-    Lines.push_back(Pair(KeyNewData, NewData));
-    Lines.push_back(Pair(KeyIndex, std::to_string(Position)));
+void TDecision::AppendKeyValueLines(TStrings& lines, int position) const {
+    lines.push_back(Pair(KeyID, std::to_string(DecisionID)));
+    lines.push_back(Pair(KeyItem, Item));
+    lines.push_back(Pair(KeyIdentifiedAs, IdentifiedAs));
+    lines.push_back(Pair(KeyCategory, Category));
+    lines.push_back(Pair(KeyThreatLevel, std::to_string(ThreatLevel)));
+    lines.push_back(Pair(KeyDecisionType, DecisionTypeKeys.at(DecisionType)));
+    lines.push_back(Pair(KeyLogClass, LogClassKeys.at(LogClass)));
+    lines.push_back(Pair(KeyModule, Module));
+    lines.push_back(Pair(KeyInformation, Information));
+    lines.push_back(Pair(KeyOldData, OldData));
+    lines.push_back(Pair(KeyNewData, NewData));
+    lines.push_back(Pair(KeyIndex, std::to_string(position)));
 }
 
-bool TDecision::SendVerdict(bool Allow) const {
-    std::string Reply;
-    const int Port = FOwnerList != nullptr ? FOwnerList->VerdictPort() : MonitorVerdictPort;
-    return SendDecisionVerdict(DecisionID, Allow, Reply, Port);
+bool TDecision::SendVerdict(bool allow) const {
+    std::string reply;
+    const int port = FOwnerList != nullptr ? FOwnerList->VerdictPort() : MonitorVerdictPort;
+    return SendDecisionVerdict(DecisionID, allow, reply, port);
 }
 
 int TDecision::Index() const {

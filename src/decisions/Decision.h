@@ -15,15 +15,15 @@ class TDecisionList;
 class TDecision {
 public:
     // Copies the identity and the monitor's fields; UniqueID and Timestamp stay this decision's.
-    void Assign(const TDecision& Source);
+    void Assign(const TDecision& source);
 
     std::string GetDisplayName() const;
-    void LoadFromStrings(const TStrings& Lines);
-    static bool HasRequiredKeys(const TStrings& Lines);
-    void GetDisplayLines(TStrings& Lines) const;
-    void GetKeyValueLines(TStrings& Lines) const;
+    void LoadFromStrings(const TStrings& lines);
+    static bool HasRequiredKeys(const TStrings& lines);
+    void GetDisplayLines(TStrings& lines) const;
+    void GetKeyValueLines(TStrings& lines) const;
     // Sends the verdict to the monitor; the reply text is not kept.
-    bool SendVerdict(bool Allow) const;
+    bool SendVerdict(bool allow) const;
 
     // Current position in the list, -1 once removed from it.
     int Index() const;
@@ -47,9 +47,9 @@ public:
 private:
     friend class TDecisionList;
 
-    explicit TDecision(TDecisionList* OwnerList);
+    explicit TDecision(TDecisionList* ownerList);
     // The key=value lines with the given position (the list renders under its own lock).
-    void AppendKeyValueLines(TStrings& Lines, int Position) const;
+    void AppendKeyValueLines(TStrings& lines, int position) const;
 
     TDecisionList* FOwnerList;
     std::int64_t FUniqueID = 0;

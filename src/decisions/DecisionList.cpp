@@ -10,111 +10,111 @@ constexpr const char* const ListIndexError = "List index out of bounds (";
 
 } // namespace
 
-TDecisionList::TDecisionList(int VerdictPort) : FVerdictPort(VerdictPort) {}
+TDecisionList::TDecisionList(int verdictPort) : FVerdictPort(verdictPort) {}
 
 TDecisionList::~TDecisionList() {
     // Decisions still held elsewhere must not reach back into a freed list.
-    for (auto& Decision : FItems) {
-        Decision->FOwnerList = nullptr;
+    for (auto& decision : FItems) {
+        decision->FOwnerList = nullptr;
     }
 }
 
-std::shared_ptr<TDecision> TDecisionList::Append(std::shared_ptr<TDecision> Decision) {
-    std::lock_guard Guard(FLock);
-    Decision->DecisionID = static_cast<std::uint32_t>(FNextID);
+std::shared_ptr<TDecision> TDecisionList::Append(std::shared_ptr<TDecision> decision) {
+    std::lock_guard guard(FLock);
+    decision->DecisionID = static_cast<std::uint32_t>(FNextID);
     ++FNextID;
-    FItems.push_back(Decision);
-    return Decision;
+    FItems.push_back(decision);
+    return decision;
 }
 
 std::shared_ptr<TDecision> TDecisionList::Add() {
     return Append(std::shared_ptr<TDecision>(new TDecision(this)));
 }
 
-std::shared_ptr<TDecision> TDecisionList::Add(const TStrings& Lines) {
-    std::shared_ptr<TDecision> Decision(new TDecision(this));
-    Decision->LoadFromStrings(Lines);
-    return Append(std::move(Decision));
+std::shared_ptr<TDecision> TDecisionList::Add(const TStrings& lines) {
+    std::shared_ptr<TDecision> decision(new TDecision(this));
+    decision->LoadFromStrings(lines);
+    return Append(std::move(decision));
 }
 
-std::shared_ptr<TDecision> TDecisionList::Items(int Index) const {
-    std::lock_guard Guard(FLock);
-    if (Index < 0 || static_cast<std::size_t>(Index) >= FItems.size()) {
-        throw EDecisionListError(ListIndexError + std::to_string(Index) + ")");
+std::shared_ptr<TDecision> TDecisionList::Items(int index) const {
+    std::lock_guard guard(FLock);
+    if (index < 0 || static_cast<std::size_t>(index) >= FItems.size()) {
+        throw EDecisionListError(ListIndexError + std::to_string(index) + ")");
     }
-    return FItems[static_cast<std::size_t>(Index)];
+    return FItems[static_cast<std::size_t>(index)];
 }
 
-void TDecisionList::Delete(int Index) {
-    std::shared_ptr<TDecision> Removed;
+void TDecisionList::Delete(int index) {
+    std::shared_ptr<TDecision> removed;
     {
-        std::lock_guard Guard(FLock);
-        if (Index < 0 || static_cast<std::size_t>(Index) >= FItems.size()) {
-            throw EDecisionListError(ListIndexError + std::to_string(Index) + ")");
+        std::lock_guard guard(FLock);
+        if (index < 0 || static_cast<std::size_t>(index) >= FItems.size()) {
+            throw EDecisionListError(ListIndexError + std::to_string(index) + ")");
         }
-        Removed = std::move(FItems[static_cast<std::size_t>(Index)]);
-        FItems.erase(FItems.begin() + Index);
+        removed = std::move(FItems[static_cast<std::size_t>(index)]);
+        FItems.erase(FItems.begin() + index);
     }
     // Freed (if nobody else holds it) outside the lock.
 }
 
 int TDecisionList::Count() const {
-    std::lock_guard Guard(FLock);
+    std::lock_guard guard(FLock);
     return static_cast<int>(FItems.size());
 }
 
-int TDecisionList::IndexOfLocked(const TDecision& Decision) const {
-    const auto It = std::find_if(FItems.begin(), FItems.end(),
-                                 [&](const auto& Item) { return Item.get() == &Decision; });
-    return It == FItems.end() ? -1 : static_cast<int>(It - FItems.begin());
+int TDecisionList::IndexOfLocked(const TDecision& decision) const {
+    const auto it = std::find_if(FItems.begin(), FItems.end(),
+                                 [&](const auto& item) { return item.get() == &decision; });
+    return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
 }
 
-int TDecisionList::IndexOf(const TDecision& Decision) const {
-    std::lock_guard Guard(FLock);
-    return IndexOfLocked(Decision);
+int TDecisionList::IndexOf(const TDecision& decision) const {
+    std::lock_guard guard(FLock);
+    return IndexOfLocked(decision);
 }
 
-bool TDecisionList::Remove(const TDecision& Decision) {
-    std::shared_ptr<TDecision> Removed;
+bool TDecisionList::Remove(const TDecision& decision) {
+    std::shared_ptr<TDecision> removed;
     {
-        std::lock_guard Guard(FLock);
-        const int Position = IndexOfLocked(Decision);
-        if (Position < 0) {
+        std::lock_guard guard(FLock);
+        const int position = IndexOfLocked(decision);
+        if (position < 0) {
             return false;
         }
-        Removed = std::move(FItems[static_cast<std::size_t>(Position)]);
-        FItems.erase(FItems.begin() + Position);
+        removed = std::move(FItems[static_cast<std::size_t>(position)]);
+        FItems.erase(FItems.begin() + position);
     }
     return true;
 }
 
-bool TDecisionList::ApplyVerdict(int Index, bool Allow) {
-    return ApplyVerdict(Items(Index), Allow);
+bool TDecisionList::ApplyVerdict(int index, bool allow) {
+    return ApplyVerdict(Items(index), allow);
 }
 
-bool TDecisionList::ApplyVerdict(const std::shared_ptr<TDecision>& Decision, bool Allow) {
-    if (!Decision || IndexOf(*Decision) < 0) {
+bool TDecisionList::ApplyVerdict(const std::shared_ptr<TDecision>& decision, bool allow) {
+    if (!decision || IndexOf(*decision) < 0) {
         return false;
     }
-    const bool Result = Decision->SendVerdict(Allow); // blocking, with no lock held
-    Remove(*Decision);
-    return Result;
+    const bool result = decision->SendVerdict(allow); // blocking, with no lock held
+    Remove(*decision);
+    return result;
 }
 
-void TDecisionList::GetStatusLines(TStrings& Lines) const {
-    std::lock_guard Guard(FLock);
-    for (const auto& Decision : FItems) {
-        Decision->GetDisplayLines(Lines);
-        Lines.emplace_back();
+void TDecisionList::GetStatusLines(TStrings& lines) const {
+    std::lock_guard guard(FLock);
+    for (const auto& decision : FItems) {
+        decision->GetDisplayLines(lines);
+        lines.emplace_back();
     }
 }
 
-void TDecisionList::GetListLines(TStrings& Lines) const {
-    std::lock_guard Guard(FLock);
-    for (std::size_t Position = 0; Position < FItems.size(); ++Position) {
-        Lines.push_back("[" + std::to_string(Position) + "]");
-        FItems[Position]->AppendKeyValueLines(Lines, static_cast<int>(Position));
-        Lines.emplace_back();
+void TDecisionList::GetListLines(TStrings& lines) const {
+    std::lock_guard guard(FLock);
+    for (std::size_t position = 0; position < FItems.size(); ++position) {
+        lines.push_back("[" + std::to_string(position) + "]");
+        FItems[position]->AppendKeyValueLines(lines, static_cast<int>(position));
+        lines.emplace_back();
     }
 }
 

@@ -27,42 +27,42 @@ public:
 // concurrent add may have shifted.
 class TDecisionList {
 public:
-    // VerdictPort: where the monitor service takes verdicts.
-    explicit TDecisionList(int VerdictPort = MonitorVerdictPort);
+    // `verdictPort`: where the monitor service takes verdicts.
+    explicit TDecisionList(int verdictPort = MonitorVerdictPort);
     ~TDecisionList();
     TDecisionList(const TDecisionList&) = delete;
     TDecisionList& operator=(const TDecisionList&) = delete;
 
     // Appends an empty decision with the next identifier. Others can see it at once: a caller
-    // that fills it afterwards must be the only one reading it meanwhile; prefer Add(Lines).
+    // that fills it afterwards must be the only one reading it meanwhile; prefer Add(`lines`).
     std::shared_ptr<TDecision> Add();
     // Appends a decision loaded from key=value lines; it is complete before anyone can see it.
-    std::shared_ptr<TDecision> Add(const TStrings& Lines);
+    std::shared_ptr<TDecision> Add(const TStrings& lines);
 
     // Raise EDecisionListError for a position outside 0 .. Count - 1.
-    std::shared_ptr<TDecision> Items(int Index) const;
-    void Delete(int Index);
+    std::shared_ptr<TDecision> Items(int index) const;
+    void Delete(int index);
 
     int Count() const;
     // Position of the decision, -1 when it is not (or no longer) in this list.
-    int IndexOf(const TDecision& Decision) const;
+    int IndexOf(const TDecision& decision) const;
     // Removes the decision if it is still listed; true when it was.
-    bool Remove(const TDecision& Decision);
+    bool Remove(const TDecision& decision);
 
-    // Sends the verdict for the decision at Index, then removes it whatever the outcome.
-    bool ApplyVerdict(int Index, bool Allow);
+    // Sends the verdict for the decision at `index`, then removes it whatever the outcome.
+    bool ApplyVerdict(int index, bool allow);
     // The same for a decision captured earlier. A decision no longer listed already had its
     // verdict: nothing is sent again and the result is false.
-    bool ApplyVerdict(const std::shared_ptr<TDecision>& Decision, bool Allow);
+    bool ApplyVerdict(const std::shared_ptr<TDecision>& decision, bool allow);
 
-    void GetStatusLines(TStrings& Lines) const;
-    void GetListLines(TStrings& Lines) const;
+    void GetStatusLines(TStrings& lines) const;
+    void GetListLines(TStrings& lines) const;
 
     int VerdictPort() const { return FVerdictPort; }
 
 private:
-    std::shared_ptr<TDecision> Append(std::shared_ptr<TDecision> Decision);
-    int IndexOfLocked(const TDecision& Decision) const;
+    std::shared_ptr<TDecision> Append(std::shared_ptr<TDecision> decision);
+    int IndexOfLocked(const TDecision& decision) const;
 
     const int FVerdictPort;
     mutable std::mutex FLock;

@@ -29,30 +29,30 @@ constexpr int StatusRejected = 504;
 } // namespace
 
 std::mutex& DecisionListLock() {
-    static std::mutex Lock;
-    return Lock;
+    static std::mutex lock;
+    return lock;
 }
 
-void TDecisionHub::SetOnDecisionsChanged(TDecisionsChangedEvent Handler) {
-    std::lock_guard Guard(FHandlerLock);
-    FOnDecisionsChanged = std::move(Handler);
+void TDecisionHub::SetOnDecisionsChanged(TDecisionsChangedEvent handler) {
+    std::lock_guard guard(FHandlerLock);
+    FOnDecisionsChanged = std::move(handler);
 }
 
 void TDecisionHub::NotifyDecisionsChanged() {
     TWorkerThread::Synchronize([this] {
-        TDecisionsChangedEvent Handler;
+        TDecisionsChangedEvent handler;
         {
-            std::lock_guard Guard(FHandlerLock);
-            Handler = FOnDecisionsChanged;
+            std::lock_guard guard(FHandlerLock);
+            handler = FOnDecisionsChanged;
         }
-        if (Handler) {
-            Handler(FDecisions);
+        if (handler) {
+            handler(FDecisions);
         }
     });
 }
 
-TPlimmDecisionDaemon::TPlimmDecisionDaemon(int VerdictPort, int ListenPort)
-    : FHub(std::make_shared<TDecisionHub>(VerdictPort)), FListenPort(ListenPort) {}
+TPlimmDecisionDaemon::TPlimmDecisionDaemon(int verdictPort, int listenPort)
+    : FHub(std::make_shared<TDecisionHub>(verdictPort)), FListenPort(listenPort) {}
 
 TPlimmDecisionDaemon::~TPlimmDecisionDaemon() {
     // The loop calls DoLoop, which uses this object: it must end before the members go.
@@ -62,8 +62,8 @@ TPlimmDecisionDaemon::~TPlimmDecisionDaemon() {
     }
 }
 
-void TPlimmDecisionDaemon::SetOnDecisionsChanged(TDecisionsChangedEvent Handler) {
-    FHub->SetOnDecisionsChanged(std::move(Handler));
+void TPlimmDecisionDaemon::SetOnDecisionsChanged(TDecisionsChangedEvent handler) {
+    FHub->SetOnDecisionsChanged(std::move(handler));
 }
 
 void TPlimmDecisionDaemon::Terminate() {
@@ -77,8 +77,8 @@ void TPlimmDecisionDaemon::NotifyDecisionsChanged() {
 
 httpservice::TCustomHTTPDaemonThread::TRequestThreadClass
 TPlimmDecisionDaemon::RequestThreadClass() const {
-    return [Hub = FHub](int Socket, std::shared_ptr<httpservice::TServiceLog> DaemonLog) {
-        return new TPlimmDecisionServer(Socket, std::move(DaemonLog), Hub);
+    return [hub = FHub](int socket, std::shared_ptr<httpservice::TServiceLog> daemonLog) {
+        return new TPlimmDecisionServer(socket, std::move(daemonLog), hub);
     };
 }
 
@@ -90,11 +90,11 @@ void TPlimmDecisionDaemon::DoLoop() {
 }
 
 void TPlimmDecisionDaemon::CheckDecisionCount() {
-    const auto Count = static_cast<std::uint32_t>(FHub->Decisions().Count());
-    if (Count == FLastCount.load()) {
+    const auto count = static_cast<std::uint32_t>(FHub->Decisions().Count());
+    if (count == FLastCount.load()) {
         return;
     }
-    FLastCount = Count;
+    FLastCount = count;
     // An error of the owner's handler would otherwise end the loop and with it the service.
     try {
         NotifyDecisionsChanged();
@@ -103,56 +103,56 @@ void TPlimmDecisionDaemon::CheckDecisionCount() {
     }
 }
 
-TPlimmDecisionServer::TPlimmDecisionServer(int Socket,
-                                           std::shared_ptr<httpservice::TServiceLog> DaemonLog,
-                                           std::shared_ptr<TDecisionHub> Hub)
-    : TCustomHTTPInstanceThread(Socket, std::move(DaemonLog)), FHub(std::move(Hub)) {}
+TPlimmDecisionServer::TPlimmDecisionServer(int socket,
+                                           std::shared_ptr<httpservice::TServiceLog> daemonLog,
+                                           std::shared_ptr<TDecisionHub> hub)
+    : TCustomHTTPInstanceThread(socket, std::move(daemonLog)), FHub(std::move(hub)) {}
 
 std::string TPlimmDecisionServer::ServiceName() const {
     return TrayServiceName;
 }
 
-int TPlimmDecisionServer::HandleRequest(const std::string& Method, const std::string& URI,
+int TPlimmDecisionServer::HandleRequest(const std::string& method, const std::string& uri,
                                         const std::string& /*RemoteIP*/) {
     FHeaders.clear();
     FResponseBody.clear();
-    int Status = StatusRejected;
-    std::string Response;
-    std::string Target = URI == RootPath ? StatusPath : URI;
-    if (Method != GetMethod && Method != PostMethod) {
+    int status = StatusRejected;
+    std::string response;
+    std::string target = uri == RootPath ? StatusPath : uri;
+    if (method != GetMethod && method != PostMethod) {
         return StatusRejected;
     }
-    Target.erase(0, 1);
+    target.erase(0, 1);
 
-    TStrings Params;
+    TStrings params;
     {
-        std::lock_guard Guard(DecisionListLock());
-        std::string Command;
-        SplitURLCommand(Target, Command, Params);
+        std::lock_guard guard(DecisionListLock());
+        std::string command;
+        SplitURLCommand(target, command, params);
         FHeaders.push_back(ContentTypeHeader);
-        TDecisionList& Decisions = FHub->Decisions();
-        TStrings Lines;
-        if (Command == StatusCommand) {
-            Decisions.GetStatusLines(Lines);
-            Response = LinesAsText(Lines);
-            Status = StatusOk;
-        } else if (Command == ListCommand) {
-            Decisions.GetListLines(Lines);
-            Response = LinesAsText(Lines);
-            Status = StatusOk;
-        } else if (Command == AddCommandName) {
-            Params = SplitTextLines(URLDecode(LinesAsText(Params)));
-            if (TDecision::HasRequiredKeys(Params)) {
-                const auto Decision = Decisions.Add(Params);
-                Decision->GetKeyValueLines(Lines);
-                Response = LinesAsText(Lines);
-                Status = StatusOk;
+        TDecisionList& decisions = FHub->Decisions();
+        TStrings lines;
+        if (command == StatusCommand) {
+            decisions.GetStatusLines(lines);
+            response = LinesAsText(lines);
+            status = StatusOk;
+        } else if (command == ListCommand) {
+            decisions.GetListLines(lines);
+            response = LinesAsText(lines);
+            status = StatusOk;
+        } else if (command == AddCommandName) {
+            params = SplitTextLines(URLDecode(LinesAsText(params)));
+            if (TDecision::HasRequiredKeys(params)) {
+                const auto decision = decisions.Add(params);
+                decision->GetKeyValueLines(lines);
+                response = LinesAsText(lines);
+                status = StatusOk;
                 NotifyDaemon();
             }
         }
     }
-    FResponseBody += Response;
-    return Status;
+    FResponseBody += response;
+    return status;
 }
 
 void TPlimmDecisionServer::NotifyDaemon() {

@@ -18,7 +18,7 @@ namespace vx::decisions {
 inline constexpr int DecisionServerPort = health::TrayServicePort;
 
 // Told, on the user-interface thread, that the pending decisions changed; gets the list itself.
-using TDecisionsChangedEvent = std::function<void(TDecisionList& Decisions)>;
+using TDecisionsChangedEvent = std::function<void(TDecisionList& decisions)>;
 
 // Serialises every request thread's work on the pending decisions, including the wait for
 // the user-interface thread after an add. The user-interface thread never takes it.
@@ -28,10 +28,10 @@ std::mutex& DecisionListLock();
 // decisions and the owner's handler.
 class TDecisionHub {
 public:
-    explicit TDecisionHub(int VerdictPort) : FDecisions(VerdictPort) {}
+    explicit TDecisionHub(int verdictPort) : FDecisions(verdictPort) {}
 
     TDecisionList& Decisions() { return FDecisions; }
-    void SetOnDecisionsChanged(TDecisionsChangedEvent Handler);
+    void SetOnDecisionsChanged(TDecisionsChangedEvent handler);
     // Runs the handler, if one is set, with the list on the user-interface thread and waits
     // for it; an error of the handler is raised here.
     void NotifyDecisionsChanged();
@@ -48,17 +48,17 @@ private:
 // which keeps serving Synchronize meanwhile) stops it.
 class TPlimmDecisionDaemon : public httpservice::TCustomHTTPDaemonThread {
 public:
-    // VerdictPort: where the list sends verdicts (the monitor service); ListenPort: where the
+    // `verdictPort`: where the list sends verdicts (the monitor service); `listenPort`: where the
     // service listens.
-    explicit TPlimmDecisionDaemon(int VerdictPort = MonitorVerdictPort,
-                                  int ListenPort = DecisionServerPort);
+    explicit TPlimmDecisionDaemon(int verdictPort = MonitorVerdictPort,
+                                  int listenPort = DecisionServerPort);
     ~TPlimmDecisionDaemon() override;
 
     // Set by the owner on the user-interface thread. Cleared when the daemon is told to end
     // (Terminate, Stop, freeing it): the owner is on its way out, and the calls still served
     // while freeing waits for the loop, or made by request threads outliving the daemon, must
     // not reach it.
-    void SetOnDecisionsChanged(TDecisionsChangedEvent Handler);
+    void SetOnDecisionsChanged(TDecisionsChangedEvent handler);
     void Terminate() override;
     TDecisionList& Decisions() { return FHub->Decisions(); }
     // The count seen at the last notification of the loop.
@@ -84,13 +84,13 @@ private:
 // decisions, "add" creates one from the query's key=value fields.
 class TPlimmDecisionServer : public httpservice::TCustomHTTPInstanceThread {
 public:
-    TPlimmDecisionServer(int Socket, std::shared_ptr<httpservice::TServiceLog> DaemonLog,
-                         std::shared_ptr<TDecisionHub> Hub);
+    TPlimmDecisionServer(int socket, std::shared_ptr<httpservice::TServiceLog> daemonLog,
+                         std::shared_ptr<TDecisionHub> hub);
 
 protected:
     std::string ServiceName() const override;
-    int HandleRequest(const std::string& Method, const std::string& URI,
-                      const std::string& RemoteIP) override;
+    int HandleRequest(const std::string& method, const std::string& uri,
+                      const std::string& remoteIp) override;
     void NotifyDaemon();
 
 private:

@@ -2,19 +2,19 @@
 
 namespace vx::decisions {
 
-TDecisionType ParseDecisionType(const std::string& Text) {
-    for (std::size_t I = 0; I < DecisionTypeKeys.size(); ++I) {
-        if (Text == DecisionTypeKeys[I]) {
-            return static_cast<TDecisionType>(I);
+TDecisionType ParseDecisionType(const std::string& text) {
+    for (std::size_t i = 0; i < DecisionTypeKeys.size(); ++i) {
+        if (text == DecisionTypeKeys[i]) {
+            return static_cast<TDecisionType>(i);
         }
     }
     return dtInformation;
 }
 
-TMonitorLogClass ParseLogClass(const std::string& Text) {
-    for (std::size_t I = 0; I < LogClassKeys.size(); ++I) {
-        if (Text == LogClassKeys[I]) {
-            return static_cast<TMonitorLogClass>(I);
+TMonitorLogClass ParseLogClass(const std::string& text) {
+    for (std::size_t i = 0; i < LogClassKeys.size(); ++i) {
+        if (text == LogClassKeys[i]) {
+            return static_cast<TMonitorLogClass>(i);
         }
     }
     return mlcCustom;

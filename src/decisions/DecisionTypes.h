@@ -31,7 +31,7 @@ inline constexpr std::array<const char*, 5> LogClassNames{"added", "changed", "d
                                                           "status"};
 
 // Exact, case-sensitive word match; anything else gives dtInformation / mlcCustom.
-TDecisionType ParseDecisionType(const std::string& Text);
-TMonitorLogClass ParseLogClass(const std::string& Text);
+TDecisionType ParseDecisionType(const std::string& text);
+TMonitorLogClass ParseLogClass(const std::string& text);
 
 } // namespace vx::decisions

@@ -17,20 +17,20 @@ std::array<std::shared_ptr<TDialogTranslator>, DialogCount> TheDialogTranslators
 
 } // namespace
 
-void RegisterDialogTexts(i18n::TAppTranslator* Translator) {
-    std::array<std::shared_ptr<TDialogTranslator>, DialogCount> Sections;
-    for (int K = 0; K < DialogCount; ++K) {
-        const TDialogDefault& Dialog = DialogDefaults[static_cast<std::size_t>(K)];
-        Sections[static_cast<std::size_t>(K)] =
-            TDialogTranslator::Create(SectionPrefix + std::string(Dialog.Name), Translator);
-        if (*Dialog.Instruction != '\0') {
-            Sections[static_cast<std::size_t>(K)]->AddText(InstructionKey, Dialog.Instruction);
+void RegisterDialogTexts(i18n::TAppTranslator* translator) {
+    std::array<std::shared_ptr<TDialogTranslator>, DialogCount> sections;
+    for (int k = 0; k < DialogCount; ++k) {
+        const TDialogDefault& dialog = DialogDefaults[static_cast<std::size_t>(k)];
+        sections[static_cast<std::size_t>(k)] =
+            TDialogTranslator::Create(SectionPrefix + std::string(dialog.Name), translator);
+        if (*dialog.Instruction != '\0') {
+            sections[static_cast<std::size_t>(k)]->AddText(InstructionKey, dialog.Instruction);
         }
     }
-    for (const TDialogFurtherText& Further : DialogFurtherTexts) {
-        Sections[static_cast<std::size_t>(Further.Dialog)]->AddText(Further.Key, Further.Text);
+    for (const TDialogFurtherText& further : DialogFurtherTexts) {
+        sections[static_cast<std::size_t>(further.Dialog)]->AddText(further.Key, further.Text);
     }
-    TheDialogTranslators = std::move(Sections);
+    TheDialogTranslators = std::move(sections);
 }
 
 void RegisterDialogTexts() {
@@ -38,24 +38,24 @@ void RegisterDialogTexts() {
 }
 
 void FreeDialogTexts() {
-    for (auto& Section : TheDialogTranslators) {
-        Section.reset();
+    for (auto& section : TheDialogTranslators) {
+        section.reset();
     }
 }
 
-TDialogTranslator& DialogTranslators(int Index) {
-    if (Index < 0 || Index >= DialogCount) {
-        throw EDialogTextError(Format(NotADialogText, Index));
+TDialogTranslator& DialogTranslators(int index) {
+    if (index < 0 || index >= DialogCount) {
+        throw EDialogTextError(Format(NotADialogText, index));
     }
-    const auto& Section = TheDialogTranslators[static_cast<std::size_t>(Index)];
-    if (!Section) {
+    const auto& section = TheDialogTranslators[static_cast<std::size_t>(index)];
+    if (!section) {
         throw EDialogTextError(NotBuiltText);
     }
-    return *Section;
+    return *section;
 }
 
-std::string GetCatalogueText(int Index, std::string_view Key) {
-    return DialogTranslators(Index).GetText(Key);
+std::string GetCatalogueText(int index, std::string_view key) {
+    return DialogTranslators(index).GetText(key);
 }
 
 } // namespace vx::decisions

@@ -18,18 +18,18 @@ public:
 // The dialog text catalogue: one TDialogTranslator per dialog number, built at start-up and
 // freed at shutdown. User-interface thread only.
 
-// Builds the 50 sections with their default texts, each hooked into Translator (none when
+// Builds the 50 sections with their default texts, each hooked into `translator` (none when
 // null) in section order. Building again replaces the catalogue; the old sections' hooks then
 // do nothing.
-void RegisterDialogTexts(i18n::TAppTranslator* Translator);
+void RegisterDialogTexts(i18n::TAppTranslator* translator);
 // The same with the process-wide translator, if there is one.
 void RegisterDialogTexts();
 void FreeDialogTexts();
 
-// The section of dialog Index; raises EDialogTextError when Index is not a dialog number or
+// The section of dialog `index`; raises EDialogTextError when `index` is not a dialog number or
 // the catalogue is not built.
-TDialogTranslator& DialogTranslators(int Index);
-// The text of Key in the section of dialog Index (empty when the key is absent).
-std::string GetCatalogueText(int Index, std::string_view Key);
+TDialogTranslator& DialogTranslators(int index);
+// The text of `key` in the section of dialog `index` (empty when the key is absent).
+std::string GetCatalogueText(int index, std::string_view key);
 
 } // namespace vx::decisions

@@ -7,66 +7,66 @@ namespace {
 
 constexpr char KeySeparator = '=';
 
-// Key and text of a line; a line without "=" is all key.
-std::pair<std::string, std::string> SplitLine(const std::string& Line) {
-    const auto Separator = Line.find(KeySeparator);
-    if (Separator == std::string::npos) {
-        return {Line, {}};
+// `key` and text of a line; a line without "=" is all key.
+std::pair<std::string, std::string> SplitLine(const std::string& line) {
+    const auto separator = line.find(KeySeparator);
+    if (separator == std::string::npos) {
+        return {line, {}};
     }
-    return {Line.substr(0, Separator), Line.substr(Separator + 1)};
+    return {line.substr(0, separator), line.substr(separator + 1)};
 }
 
 } // namespace
 
-std::shared_ptr<TDialogTranslator> TDialogTranslator::Create(const std::string& SectionName,
-                                                             i18n::TAppTranslator* Translator) {
-    auto Section = std::make_shared<TDialogTranslator>(SectionName);
-    if (Translator != nullptr) {
-        const std::weak_ptr<TDialogTranslator> Weak = Section;
-        Translator->AddLoadHandler([Weak](const i18n::TLanguageFile& Ini) {
-            if (const auto Target = Weak.lock()) {
-                Target->LoadTexts(Ini);
+std::shared_ptr<TDialogTranslator> TDialogTranslator::Create(const std::string& sectionName,
+                                                             i18n::TAppTranslator* translator) {
+    auto section = std::make_shared<TDialogTranslator>(sectionName);
+    if (translator != nullptr) {
+        const std::weak_ptr<TDialogTranslator> weak = section;
+        translator->AddLoadHandler([weak](const i18n::TLanguageFile& ini) {
+            if (const auto target = weak.lock()) {
+                target->LoadTexts(ini);
             }
         });
-        Translator->AddSaveHandler([Weak](i18n::TLanguageFile& Ini) {
-            if (const auto Target = Weak.lock()) {
-                Target->SaveTexts(Ini);
+        translator->AddSaveHandler([weak](i18n::TLanguageFile& ini) {
+            if (const auto target = weak.lock()) {
+                target->SaveTexts(ini);
             }
         });
     }
-    return Section;
+    return section;
 }
 
-TDialogTranslator::TDialogTranslator(std::string SectionName) : FSection(std::move(SectionName)) {}
+TDialogTranslator::TDialogTranslator(std::string sectionName) : FSection(std::move(sectionName)) {}
 
-void TDialogTranslator::AddText(std::string_view Key, std::string_view Text) {
-    std::string Line(Key);
-    Line += KeySeparator;
-    Line += Text;
-    FTexts.push_back(std::move(Line));
+void TDialogTranslator::AddText(std::string_view key, std::string_view text) {
+    std::string line(key);
+    line += KeySeparator;
+    line += text;
+    FTexts.push_back(std::move(line));
 }
 
-void TDialogTranslator::LoadTexts(const i18n::TLanguageFile& Ini) {
-    for (std::string& Line : FTexts) {
+void TDialogTranslator::LoadTexts(const i18n::TLanguageFile& ini) {
+    for (std::string& line : FTexts) {
         try {
-            auto [Key, Default] = SplitLine(Line);
-            std::string Text = Ini.ReadString(FSection, Key, Default);
-            Line = Key + KeySeparator + Text;
+            auto [Key, Default] = SplitLine(line);
+            std::string text = ini.ReadString(FSection, Key, Default);
+            line = Key + KeySeparator + text;
         } catch (const std::exception&) {
             // This text keeps its current value; the others are still read.
         }
     }
 }
 
-void TDialogTranslator::SaveTexts(i18n::TLanguageFile& Ini) const {
-    for (const std::string& Line : FTexts) {
-        const auto [Key, Text] = SplitLine(Line);
-        Ini.WriteString(FSection, Key, Text);
+void TDialogTranslator::SaveTexts(i18n::TLanguageFile& ini) const {
+    for (const std::string& line : FTexts) {
+        const auto [Key, Text] = SplitLine(line);
+        ini.WriteString(FSection, Key, Text);
     }
 }
 
-std::string TDialogTranslator::GetText(std::string_view Key) const {
-    return ValueOf(FTexts, Key);
+std::string TDialogTranslator::GetText(std::string_view key) const {
+    return ValueOf(FTexts, key);
 }
 
 } // namespace vx::decisions

@@ -7,20 +7,20 @@ namespace vx::decisions {
 
 namespace {
 
-bool SameName(std::string_view A, std::string_view B) {
-    return A.size() == B.size() &&
-           std::equal(A.begin(), A.end(), B.begin(), [](unsigned char X, unsigned char Y) {
-               return std::tolower(X) == std::tolower(Y);
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
            });
 }
 
 // The line with that name, or null; lines without "=" have no name.
-const std::string* FindLine(const TStrings& Lines, std::string_view Name) {
-    for (const auto& Line : Lines) {
-        const auto Equals = Line.find('=');
-        if (Equals != std::string::npos &&
-            SameName(std::string_view(Line).substr(0, Equals), Name)) {
-            return &Line;
+const std::string* FindLine(const TStrings& lines, std::string_view name) {
+    for (const auto& line : lines) {
+        const auto equals = line.find('=');
+        if (equals != std::string::npos &&
+            SameName(std::string_view(line).substr(0, equals), name)) {
+            return &line;
         }
     }
     return nullptr;
@@ -28,22 +28,22 @@ const std::string* FindLine(const TStrings& Lines, std::string_view Name) {
 
 } // namespace
 
-bool HasKey(const TStrings& Lines, std::string_view Name) {
-    return FindLine(Lines, Name) != nullptr;
+bool HasKey(const TStrings& lines, std::string_view name) {
+    return FindLine(lines, name) != nullptr;
 }
 
-std::string ValueOf(const TStrings& Lines, std::string_view Name) {
-    const std::string* Line = FindLine(Lines, Name);
-    return Line == nullptr ? std::string() : Line->substr(Line->find('=') + 1);
+std::string ValueOf(const TStrings& lines, std::string_view name) {
+    const std::string* line = FindLine(lines, name);
+    return line == nullptr ? std::string() : line->substr(line->find('=') + 1);
 }
 
-std::string LinesAsText(const TStrings& Lines) {
-    std::string Text;
-    for (const auto& Line : Lines) {
-        Text += Line;
-        Text += "\r\n";
+std::string LinesAsText(const TStrings& lines) {
+    std::string text;
+    for (const auto& line : lines) {
+        text += line;
+        text += "\r\n";
     }
-    return Text;
+    return text;
 }
 
 } // namespace vx::decisions

@@ -13,11 +13,11 @@ using TStrings = std::vector<std::string>;
 // trimmed. A name is looked up without regard to ASCII letter case; the first line wins.
 
 // True when a line with that name exists (its value may be empty).
-bool HasKey(const TStrings& Lines, std::string_view Name);
+bool HasKey(const TStrings& lines, std::string_view name);
 // The value of the first line with that name; empty when there is none.
-std::string ValueOf(const TStrings& Lines, std::string_view Name);
+std::string ValueOf(const TStrings& lines, std::string_view name);
 
 // The lines as one text, each followed by CR LF.
-std::string LinesAsText(const TStrings& Lines);
+std::string LinesAsText(const TStrings& lines);
 
 } // namespace vx::decisions

@@ -11,86 +11,86 @@ constexpr const char* const FieldDecision = "decision";
 constexpr const char* const WordAllow = "allow";
 constexpr const char* const WordDeny = "deny";
 
-bool IsUnreserved(unsigned char C) {
-    return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || (C >= '0' && C <= '9') || C == '-' ||
-           C == '.' || C == '_' || C == '~';
+bool IsUnreserved(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
 }
 
-bool ParseUnsigned32(const std::string& Text, std::uint32_t& Value) {
-    std::uint32_t Parsed = 0;
-    const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Parsed);
-    if (Text.empty() || Error != std::errc() || End != Text.data() + Text.size()) {
+bool ParseUnsigned32(const std::string& text, std::uint32_t& value) {
+    std::uint32_t parsed = 0;
+    const auto [End, Error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (text.empty() || Error != std::errc() || End != text.data() + text.size()) {
         return false;
     }
-    Value = Parsed;
+    value = parsed;
     return true;
 }
 
 } // namespace
 
-std::string VerdictPath(std::uint32_t ID, bool Allow) {
-    return std::string(VerdictCommand) + "?" + FieldDecisionID + "=" + std::to_string(ID) + "&" +
-           FieldDecision + "=" + (Allow ? WordAllow : WordDeny);
+std::string VerdictPath(std::uint32_t id, bool allow) {
+    return std::string(VerdictCommand) + "?" + FieldDecisionID + "=" + std::to_string(id) + "&" +
+           FieldDecision + "=" + (allow ? WordAllow : WordDeny);
 }
 
-bool IsRefusal(const std::string& Reply) {
-    return Reply == VerdictRefusal;
+bool IsRefusal(const std::string& reply) {
+    return reply == VerdictRefusal;
 }
 
-bool ParseVerdictPath(const std::string& Path, std::uint32_t& ID, bool& Allow) {
-    const auto Question = Path.find('?');
-    if (Path.substr(0, Question) != VerdictCommand || Question == std::string::npos) {
+bool ParseVerdictPath(const std::string& path, std::uint32_t& id, bool& allow) {
+    const auto question = path.find('?');
+    if (path.substr(0, question) != VerdictCommand || question == std::string::npos) {
         return false;
     }
-    TStrings Fields;
-    std::size_t Start = Question + 1;
+    TStrings fields;
+    std::size_t start = question + 1;
     while (true) {
-        const auto Amp = Path.find('&', Start);
-        Fields.push_back(Path.substr(Start, Amp - Start));
-        if (Amp == std::string::npos) {
+        const auto amp = path.find('&', start);
+        fields.push_back(path.substr(start, amp - start));
+        if (amp == std::string::npos) {
             break;
         }
-        Start = Amp + 1;
+        start = amp + 1;
     }
-    std::uint32_t ParsedID = 0;
-    if (!HasKey(Fields, FieldDecisionID) ||
-        !ParseUnsigned32(ValueOf(Fields, FieldDecisionID), ParsedID)) {
+    std::uint32_t parsedId = 0;
+    if (!HasKey(fields, FieldDecisionID) ||
+        !ParseUnsigned32(ValueOf(fields, FieldDecisionID), parsedId)) {
         return false;
     }
-    const std::string Word = ValueOf(Fields, FieldDecision);
-    if (Word != WordAllow && Word != WordDeny) {
+    const std::string word = ValueOf(fields, FieldDecision);
+    if (word != WordAllow && word != WordDeny) {
         return false;
     }
-    ID = ParsedID;
-    Allow = Word == WordAllow;
+    id = parsedId;
+    allow = word == WordAllow;
     return true;
 }
 
-std::string AddQuery(const TStrings& Fields) {
-    static const char Hex[] = "0123456789ABCDEF";
-    std::string Query;
-    for (std::size_t I = 0; I < Fields.size(); ++I) {
-        if (I > 0) {
-            Query += '&';
+std::string AddQuery(const TStrings& fields) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string query;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            query += '&';
         }
-        const std::string& Field = Fields[I];
-        const auto Equals = Field.find('=');
-        Query += Field.substr(0, Equals);
-        if (Equals == std::string::npos) {
+        const std::string& field = fields[i];
+        const auto equals = field.find('=');
+        query += field.substr(0, equals);
+        if (equals == std::string::npos) {
             continue;
         }
-        Query += '=';
-        for (unsigned char C : Field.substr(Equals + 1)) {
-            if (IsUnreserved(C)) {
-                Query += static_cast<char>(C);
+        query += '=';
+        for (unsigned char c : field.substr(equals + 1)) {
+            if (IsUnreserved(c)) {
+                query += static_cast<char>(c);
             } else {
-                Query += '%';
-                Query += Hex[C >> 4];
-                Query += Hex[C & 0x0F];
+                query += '%';
+                query += hex[c >> 4];
+                query += hex[c & 0x0F];
             }
         }
     }
-    return Query;
+    return query;
 }
 
 } // namespace vx::decisions

@@ -16,16 +16,16 @@ inline constexpr const char* const AddCommand = "/add";
 inline constexpr const char* const VerdictRefusal = "0";
 
 // "/applydecision?decisionid=<ID>&decision=allow" (or deny).
-std::string VerdictPath(std::uint32_t ID, bool Allow);
-bool IsRefusal(const std::string& Reply);
+std::string VerdictPath(std::uint32_t id, bool allow);
+bool IsRefusal(const std::string& reply);
 
 // The monitor's side: reads a verdict request's path with its query. False, outputs untouched,
 // for anything but the form VerdictPath produces (fields in any order, decimal identifier
 // within 32 bits, "allow" or "deny").
-bool ParseVerdictPath(const std::string& Path, std::uint32_t& ID, bool& Allow);
+bool ParseVerdictPath(const std::string& path, std::uint32_t& id, bool& allow);
 
 // The monitor's side: the key=value fields joined by "&", each value percent-encoded
 // (upper-case digits) except letters, digits and "-._~": what follows AddCommand and "?".
-std::string AddQuery(const TStrings& Fields);
+std::string AddQuery(const TStrings& fields);
 
 } // namespace vx::decisions

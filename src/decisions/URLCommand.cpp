@@ -15,143 +15,143 @@ constexpr int FirstDecodedByte = 10;
 
 // Digit value of an upper-case ('0'-'9', 'A'-'F') or lower-case ('0'-'9', 'a'-'f') digit;
 // -1 for anything else.
-int DigitIn(char C, bool Upper) {
-    if (C >= '0' && C <= '9') {
-        return C - '0';
+int DigitIn(char c, bool upper) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
     }
-    const char First = Upper ? 'A' : 'a';
-    return C >= First && C <= First + 5 ? C - First + 10 : -1;
+    const char first = upper ? 'A' : 'a';
+    return c >= first && c <= first + 5 ? c - first + 10 : -1;
 }
 
-// Which escapes of each case form occur in Text, by value.
+// Which escapes of each case form occur in `text`, by value.
 struct TEscapesPresent {
     std::bitset<256> Upper;
     std::bitset<256> Lower;
 };
 
-TEscapesPresent FindEscapes(const std::string& Text) {
-    TEscapesPresent Present;
-    for (std::size_t I = 0; I + 2 < Text.size(); ++I) {
-        if (Text[I] != EscapeStart) {
+TEscapesPresent FindEscapes(const std::string& text) {
+    TEscapesPresent present;
+    for (std::size_t i = 0; i + 2 < text.size(); ++i) {
+        if (text[i] != EscapeStart) {
             continue;
         }
-        for (const bool Upper : {true, false}) {
-            const int High = DigitIn(Text[I + 1], Upper);
-            const int Low = DigitIn(Text[I + 2], Upper);
-            if (High >= 0 && Low >= 0) {
-                (Upper ? Present.Upper : Present.Lower)
-                    .set(static_cast<std::size_t>(High * 16 + Low));
+        for (const bool upper : {true, false}) {
+            const int high = DigitIn(text[i + 1], upper);
+            const int low = DigitIn(text[i + 2], upper);
+            if (high >= 0 && low >= 0) {
+                (upper ? present.Upper : present.Lower)
+                    .set(static_cast<std::size_t>(high * 16 + low));
             }
         }
     }
-    return Present;
+    return present;
 }
 
 // Whether a decoded byte can take part in a new escape: as its "%" or as one of its digits.
-bool CanFormEscape(int V) {
-    return V == EscapeStart || DigitIn(static_cast<char>(V), true) >= 0 ||
-           DigitIn(static_cast<char>(V), false) >= 0;
+bool CanFormEscape(int v) {
+    return v == EscapeStart || DigitIn(static_cast<char>(v), true) >= 0 ||
+           DigitIn(static_cast<char>(v), false) >= 0;
 }
 
-// Replaces, in place, every "%" High Low from the left and without overlap by the byte
-// Value; true when anything was replaced.
-bool ReplaceEscape(std::string& Text, char High, char Low, char Value) {
-    const std::size_t Size = Text.size();
-    std::size_t Read = Text.find(EscapeStart);
-    std::size_t Write = Read;
-    bool Replaced = false;
-    while (Read < Size) {
-        if (Read + 2 < Size && Text[Read] == EscapeStart && Text[Read + 1] == High &&
-            Text[Read + 2] == Low) {
-            Text[Write++] = Value;
-            Read += 3;
-            Replaced = true;
+// Replaces, in place, every "%" `high` `low` from the left and without overlap by the byte
+// `value`; true when anything was replaced.
+bool ReplaceEscape(std::string& text, char high, char low, char value) {
+    const std::size_t size = text.size();
+    std::size_t read = text.find(EscapeStart);
+    std::size_t write = read;
+    bool replaced = false;
+    while (read < size) {
+        if (read + 2 < size && text[read] == EscapeStart && text[read + 1] == high &&
+            text[read + 2] == low) {
+            text[write++] = value;
+            read += 3;
+            replaced = true;
         } else {
-            Text[Write++] = Text[Read++];
+            text[write++] = text[read++];
         }
     }
-    if (Replaced) {
-        Text.resize(Write);
+    if (replaced) {
+        text.resize(write);
     }
-    return Replaced;
+    return replaced;
 }
 
 } // namespace
 
-void SplitURLCommand(const std::string& Text, std::string& Command, TStrings& Params) {
-    Params.clear();
-    const auto Query = Text.find(QueryStart);
-    if (Query == std::string::npos) {
-        Command = Text;
+void SplitURLCommand(const std::string& text, std::string& command, TStrings& params) {
+    params.clear();
+    const auto query = text.find(QueryStart);
+    if (query == std::string::npos) {
+        command = text;
         return;
     }
-    Command = Text.substr(0, Query);
-    const std::string Fields = Text.substr(Query + 1);
-    if (Fields.empty()) {
+    command = text.substr(0, query);
+    const std::string fields = text.substr(query + 1);
+    if (fields.empty()) {
         return;
     }
-    std::size_t Start = 0;
+    std::size_t start = 0;
     for (;;) {
-        const auto End = Fields.find(FieldSeparator, Start);
-        if (End == std::string::npos) {
-            Params.push_back(Fields.substr(Start));
+        const auto end = fields.find(FieldSeparator, start);
+        if (end == std::string::npos) {
+            params.push_back(fields.substr(start));
             return;
         }
-        Params.push_back(Fields.substr(Start, End - Start));
-        Start = End + 1;
+        params.push_back(fields.substr(start, end - start));
+        start = end + 1;
     }
 }
 
-std::string URLDecode(const std::string& Text) {
-    std::string Result = Text;
+std::string URLDecode(const std::string& text) {
+    std::string result = text;
     // Only the escapes present are replaced. Every occurrence of the replaced escape goes,
     // and the others stay intact (escapes cannot overlap: a digit is never "%"); only a
     // decoded "%" or hexadecimal digit can form new escapes with its neighbours, and only then
     // is the text searched again.
-    TEscapesPresent Present = FindEscapes(Result);
-    for (int V = FirstDecodedByte; V <= 255; ++V) {
-        const auto Value = static_cast<std::size_t>(V);
-        for (const bool Upper : {true, false}) {
-            if (!(Upper ? Present.Upper : Present.Lower).test(Value)) {
+    TEscapesPresent present = FindEscapes(result);
+    for (int v = FirstDecodedByte; v <= 255; ++v) {
+        const auto value = static_cast<std::size_t>(v);
+        for (const bool upper : {true, false}) {
+            if (!(upper ? present.Upper : present.Lower).test(value)) {
                 continue;
             }
-            const char* Digits = Upper ? UpperDigits : LowerDigits;
-            const char High = Digits[V >> 4];
-            const char Low = Digits[V & 15];
-            if (ReplaceEscape(Result, High, Low, static_cast<char>(V)) && CanFormEscape(V)) {
-                Present = FindEscapes(Result);
+            const char* digits = upper ? UpperDigits : LowerDigits;
+            const char high = digits[v >> 4];
+            const char low = digits[v & 15];
+            if (ReplaceEscape(result, high, low, static_cast<char>(v)) && CanFormEscape(v)) {
+                present = FindEscapes(result);
             } else {
                 // This pattern is gone; with digits only it was both case forms.
-                (Upper ? Present.Upper : Present.Lower).reset(Value);
-                if (High == LowerDigits[V >> 4] && Low == LowerDigits[V & 15]) {
-                    Present.Lower.reset(Value);
+                (upper ? present.Upper : present.Lower).reset(value);
+                if (high == LowerDigits[v >> 4] && low == LowerDigits[v & 15]) {
+                    present.Lower.reset(value);
                 }
             }
         }
     }
-    return Result;
+    return result;
 }
 
-std::string ByteToHex(std::uint8_t Value) {
-    return {UpperDigits[Value >> 4], UpperDigits[Value & 15]};
+std::string ByteToHex(std::uint8_t value) {
+    return {UpperDigits[value >> 4], UpperDigits[value & 15]};
 }
 
-TStrings SplitTextLines(const std::string& Text) {
-    TStrings Lines;
-    std::size_t Start = 0;
-    while (Start < Text.size()) {
-        auto End = Text.find_first_of("\r\n", Start);
-        if (End == std::string::npos) {
-            Lines.push_back(Text.substr(Start));
+TStrings SplitTextLines(const std::string& text) {
+    TStrings lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        auto end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
             break;
         }
-        Lines.push_back(Text.substr(Start, End - Start));
-        Start = End + 1;
-        if (Text[End] == '\r' && Start < Text.size() && Text[Start] == '\n') {
-            ++Start;
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n') {
+            ++start;
         }
     }
-    return Lines;
+    return lines;
 }
 
 } // namespace vx::decisions

@@ -11,15 +11,15 @@ constexpr const char* const MonitorHost = "127.0.0.1";
 
 } // namespace
 
-bool SendDecisionVerdict(std::uint32_t ID, bool Allow, std::string& Reply, int Port) {
+bool SendDecisionVerdict(std::uint32_t id, bool allow, std::string& reply, int port) {
     try {
-        std::string Body;
-        std::int32_t ErrorCode = 0;
-        if (!health::HttpGetFromHost(MonitorHost, Port, VerdictPath(ID, Allow), Body, ErrorCode)) {
+        std::string body;
+        std::int32_t errorCode = 0;
+        if (!health::HttpGetFromHost(MonitorHost, port, VerdictPath(id, allow), body, errorCode)) {
             return false;
         }
-        Reply = Body;
-        return !IsRefusal(Reply);
+        reply = body;
+        return !IsRefusal(reply);
     } catch (...) {
         return false;
     }

@@ -23,62 +23,62 @@ constexpr long StatusNotFound = 404;
 constexpr const char* const SchemeSeparator = "://";
 constexpr const char* const TraceStatus = "+ HttpQueryInfo status=";
 
-CURL* Handle(void* Session) {
-    return static_cast<CURL*>(Session);
+CURL* Handle(void* session) {
+    return static_cast<CURL*>(session);
 }
 
 // Decimal integer as Delphi's StrToIntDef reads it: optional sign, digits, 32-bit range.
-bool ParseInt32(const std::string& Text, int& Value) {
-    const char* First = Text.data();
-    const char* Last = First + Text.size();
-    if (First != Last && *First == '+') {
-        ++First;
-        if (First != Last && *First == '-') {
+bool ParseInt32(const std::string& text, int& value) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (first != last && *first == '+') {
+        ++first;
+        if (first != last && *first == '-') {
             return false;
         }
     }
-    int Parsed = 0;
-    auto [End, Error] = std::from_chars(First, Last, Parsed);
-    if (Error != std::errc() || End != Last || First == Last) {
+    int parsed = 0;
+    auto [End, Error] = std::from_chars(first, last, parsed);
+    if (Error != std::errc() || End != last || first == last) {
         return false;
     }
-    Value = Parsed;
+    value = parsed;
     return true;
 }
 
-bool IsLoopbackHost(const std::string& Host) {
-    std::string Lower = Host;
-    std::transform(Lower.begin(), Lower.end(), Lower.begin(),
-                   [](unsigned char C) { return static_cast<char>(std::tolower(C)); });
-    return Lower == "localhost" || Lower.rfind("127.", 0) == 0;
+bool IsLoopbackHost(const std::string& host) {
+    std::string lower = host;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower == "localhost" || lower.rfind("127.", 0) == 0;
 }
 
 // Bytes that cannot stand in a request line are sent escaped, never raw: a path can then not
 // break the request line or smuggle header lines.
-std::string EscapePath(const std::string& Path) {
-    static const char Hex[] = "0123456789abcdef";
-    std::string Escaped;
-    Escaped.reserve(Path.size());
-    if (Path.empty() || Path.front() != '/') {
-        Escaped += '/';
+std::string EscapePath(const std::string& path) {
+    static const char hex[] = "0123456789abcdef";
+    std::string escaped;
+    escaped.reserve(path.size());
+    if (path.empty() || path.front() != '/') {
+        escaped += '/';
     }
-    for (unsigned char C : Path) {
-        if (C <= 0x20 || C >= 0x7F) {
-            Escaped += '%';
-            Escaped += Hex[C >> 4];
-            Escaped += Hex[C & 0x0F];
+    for (unsigned char c : path) {
+        if (c <= 0x20 || c >= 0x7F) {
+            escaped += '%';
+            escaped += hex[c >> 4];
+            escaped += hex[c & 0x0F];
         } else {
-            Escaped += static_cast<char>(C);
+            escaped += static_cast<char>(c);
         }
     }
-    return Escaped;
+    return escaped;
 }
 
 struct TUrlDeleter {
-    void operator()(CURLU* Url) const { curl_url_cleanup(Url); }
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
 };
 struct THeaderListDeleter {
-    void operator()(curl_slist* List) const { curl_slist_free_all(List); }
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
 } // namespace
@@ -92,74 +92,74 @@ struct TTransfer {
     long Status = 0;
     std::exception_ptr Failure;
 
-    static std::size_t OnHeader(char* Data, std::size_t Size, std::size_t Count, void* User);
-    static std::size_t OnBody(char* Data, std::size_t Size, std::size_t Count, void* User);
+    static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user);
+    static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user);
 
     bool EndOfHeaders();
-    bool Append(const char* Data, std::size_t Length);
+    bool Append(const char* data, std::size_t length);
 };
 
 bool TTransfer::EndOfHeaders() {
-    long Code = 0;
-    curl_easy_getinfo(Handle(Client.FSession), CURLINFO_RESPONSE_CODE, &Code);
-    if (Code >= 100 && Code < 200) {
+    long code = 0;
+    curl_easy_getinfo(Handle(Client.FSession), CURLINFO_RESPONSE_CODE, &code);
+    if (code >= 100 && code < 200) {
         return true; // an interim answer; the real one follows
     }
     HeadersDone = true;
-    Status = Code;
+    Status = code;
     Client.Trace(TraceStatus + std::to_string(Status));
     if (Status == StatusNotFound) {
         return false; // the body of a 404 is not read
     }
-    curl_off_t Length = -1;
-    if (curl_easy_getinfo(Handle(Client.FSession), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &Length) ==
+    curl_off_t length = -1;
+    if (curl_easy_getinfo(Handle(Client.FSession), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) ==
             CURLE_OK &&
-        Length > 0) {
-        Client.FTotalSize = Length;
+        length > 0) {
+        Client.FTotalSize = length;
     }
     return true;
 }
 
-bool TTransfer::Append(const char* Data, std::size_t Length) {
-    const std::int64_t Room = std::max<std::int64_t>(0, Client.FMaxBodySize - Client.FDownloaded);
-    const std::size_t Taken = static_cast<std::size_t>(std::min<std::int64_t>(Room, Length));
-    Stream.append(Data, Taken);
-    Client.FDownloaded += static_cast<std::int64_t>(Taken);
+bool TTransfer::Append(const char* data, std::size_t length) {
+    const std::int64_t room = std::max<std::int64_t>(0, Client.FMaxBodySize - Client.FDownloaded);
+    const std::size_t taken = static_cast<std::size_t>(std::min<std::int64_t>(room, length));
+    Stream.append(data, taken);
+    Client.FDownloaded += static_cast<std::int64_t>(taken);
     Client.Progress();
-    return Taken == Length;
+    return taken == length;
 }
 
-std::size_t TTransfer::OnHeader(char* Data, std::size_t Size, std::size_t Count, void* User) {
-    auto& Transfer = *static_cast<TTransfer*>(User);
-    const std::size_t Length = Size * Count;
-    const bool BlankLine =
-        (Length == 2 && Data[0] == '\r' && Data[1] == '\n') || (Length == 1 && Data[0] == '\n');
-    if (!BlankLine) {
-        return Length;
+std::size_t TTransfer::OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
+    auto& transfer = *static_cast<TTransfer*>(user);
+    const std::size_t length = size * count;
+    const bool blankLine =
+        (length == 2 && data[0] == '\r' && data[1] == '\n') || (length == 1 && data[0] == '\n');
+    if (!blankLine) {
+        return length;
     }
     try {
-        return Transfer.EndOfHeaders() ? Length : 0;
+        return transfer.EndOfHeaders() ? length : 0;
     } catch (...) {
-        Transfer.Failure = std::current_exception();
+        transfer.Failure = std::current_exception();
         return 0;
     }
 }
 
-std::size_t TTransfer::OnBody(char* Data, std::size_t Size, std::size_t Count, void* User) {
-    auto& Transfer = *static_cast<TTransfer*>(User);
-    const std::size_t Length = Size * Count;
+std::size_t TTransfer::OnBody(char* data, std::size_t size, std::size_t count, void* user) {
+    auto& transfer = *static_cast<TTransfer*>(user);
+    const std::size_t length = size * count;
     try {
         // Past the size limit the body ends early, like a failed read.
-        return Transfer.Append(Data, Length) ? Length : 0;
+        return transfer.Append(data, length) ? length : 0;
     } catch (...) {
-        Transfer.Failure = std::current_exception();
+        transfer.Failure = std::current_exception();
         return 0;
     }
 }
 
 void InitializeHttpClient() {
-    static std::once_flag Once;
-    std::call_once(Once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 TqxInternet::TqxInternet() : FUserAgent(DefaultUserAgent) {
@@ -176,133 +176,133 @@ TqxInternet::~TqxInternet() {
     }
 }
 
-void TqxInternet::SetTimeouts(std::chrono::milliseconds Connect,
-                              std::chrono::milliseconds Request) {
-    FConnectTimeout = Connect;
-    FRequestTimeout = Request;
+void TqxInternet::SetTimeouts(std::chrono::milliseconds connect,
+                              std::chrono::milliseconds request) {
+    FConnectTimeout = connect;
+    FRequestTimeout = request;
 }
 
 void TqxInternet::Progress() {
     if (!OnProgress) {
         return;
     }
-    std::int64_t Percent = 0;
+    std::int64_t percent = 0;
     if (FTotalSize > 0) {
-        Percent = std::min<std::int64_t>(100, FDownloaded * 100 / FTotalSize);
+        percent = std::min<std::int64_t>(100, FDownloaded * 100 / FTotalSize);
     }
-    OnProgress(static_cast<std::uint8_t>(Percent), FDownloaded, FTotalSize);
+    OnProgress(static_cast<std::uint8_t>(percent), FDownloaded, FTotalSize);
 }
 
-void TqxInternet::Trace(const std::string& Text) {
+void TqxInternet::Trace(const std::string& text) {
     if (OnTrace) {
-        OnTrace(Text);
+        OnTrace(text);
     }
 }
 
-void SplitHostPort(const std::string& Host, std::string& HostName, int& Port) {
-    HostName = Host;
-    Port = DefaultHttpPort;
-    if (const auto Colon = Host.find(':'); Colon != std::string::npos) {
-        HostName = Host.substr(0, Colon);
-        if (!ParseInt32(Host.substr(Colon + 1), Port) || Port == 0) {
-            Port = DefaultHttpPort; // 0 asks for the scheme's default, as WinINet reads it
+void SplitHostPort(const std::string& host, std::string& hostName, int& port) {
+    hostName = host;
+    port = DefaultHttpPort;
+    if (const auto colon = host.find(':'); colon != std::string::npos) {
+        hostName = host.substr(0, colon);
+        if (!ParseInt32(host.substr(colon + 1), port) || port == 0) {
+            port = DefaultHttpPort; // 0 asks for the scheme's default, as WinINet reads it
         }
     }
 }
 
-bool TqxInternetHTTP::Get(const std::string& URL, std::string& Stream) {
-    const auto Separator = URL.find(SchemeSeparator);
-    if (Separator == std::string::npos) {
+bool TqxInternetHTTP::Get(const std::string& url, std::string& stream) {
+    const auto separator = url.find(SchemeSeparator);
+    if (separator == std::string::npos) {
         FLastError = ErrorNoScheme;
         return false;
     }
     // Whatever the scheme names, the request goes over plain HTTP.
-    const std::string Rest =
-        URL.substr(Separator + std::char_traits<char>::length(SchemeSeparator));
-    const auto Slash = Rest.find('/');
-    if (Slash == std::string::npos) {
-        return Request(Rest, "/", Stream);
+    const std::string rest =
+        url.substr(separator + std::char_traits<char>::length(SchemeSeparator));
+    const auto slash = rest.find('/');
+    if (slash == std::string::npos) {
+        return Request(rest, "/", stream);
     }
-    return Request(Rest.substr(0, Slash), Rest.substr(Slash), Stream);
+    return Request(rest.substr(0, slash), rest.substr(slash), stream);
 }
 
-bool TqxInternetHTTP::Request(const std::string& Host, const std::string& Path,
-                              std::string& Stream) {
+bool TqxInternetHTTP::Request(const std::string& host, const std::string& path,
+                              std::string& stream) {
     FLastError = 0;
     FDownloaded = 0;
     FTotalSize = 0;
 
-    std::string HostName;
-    int Port = 0;
-    SplitHostPort(Host, HostName, Port);
+    std::string hostName;
+    int port = 0;
+    SplitHostPort(host, hostName, port);
     if (FSession == nullptr) {
         FLastError = ErrorInvalidHandle;
         return false;
     }
-    if (Port < 0 || Port > 65535) {
+    if (port < 0 || port > 65535) {
         FLastError = ErrorInternetInvalidUrl;
         return false;
     }
 
-    const std::string Escaped = EscapePath(Path);
-    const auto Query = Escaped.find('?');
-    std::unique_ptr<CURLU, TUrlDeleter> Url(curl_url());
-    if (!Url) {
+    const std::string escaped = EscapePath(path);
+    const auto query = escaped.find('?');
+    std::unique_ptr<CURLU, TUrlDeleter> url(curl_url());
+    if (!url) {
         throw std::bad_alloc();
     }
-    curl_url_set(Url.get(), CURLUPART_SCHEME, "http", 0);
-    if (curl_url_set(Url.get(), CURLUPART_HOST, HostName.c_str(), 0) != CURLUE_OK) {
+    curl_url_set(url.get(), CURLUPART_SCHEME, "http", 0);
+    if (curl_url_set(url.get(), CURLUPART_HOST, hostName.c_str(), 0) != CURLUE_OK) {
         FLastError = ErrorInternetNameNotResolved;
         return false;
     }
-    const std::string PortText = std::to_string(Port);
-    curl_url_set(Url.get(), CURLUPART_PORT, PortText.c_str(), 0);
-    curl_url_set(Url.get(), CURLUPART_PATH, Escaped.substr(0, Query).c_str(), 0);
-    if (Query != std::string::npos) {
-        curl_url_set(Url.get(), CURLUPART_QUERY, Escaped.substr(Query + 1).c_str(), 0);
+    const std::string portText = std::to_string(port);
+    curl_url_set(url.get(), CURLUPART_PORT, portText.c_str(), 0);
+    curl_url_set(url.get(), CURLUPART_PATH, escaped.substr(0, query).c_str(), 0);
+    if (query != std::string::npos) {
+        curl_url_set(url.get(), CURLUPART_QUERY, escaped.substr(query + 1).c_str(), 0);
     }
 
     // No extra headers of ours; the library's default Accept line is dropped too.
-    std::unique_ptr<curl_slist, THeaderListDeleter> Headers(curl_slist_append(nullptr, "Accept:"));
-    if (!Headers) {
+    std::unique_ptr<curl_slist, THeaderListDeleter> headers(curl_slist_append(nullptr, "Accept:"));
+    if (!headers) {
         throw std::bad_alloc();
     }
 
-    CURL* Curl = Handle(FSession);
-    TTransfer Transfer{*this, Stream, false, 0, nullptr};
-    curl_easy_reset(Curl);
-    curl_easy_setopt(Curl, CURLOPT_CURLU, Url.get());
-    curl_easy_setopt(Curl, CURLOPT_PROTOCOLS_STR, "http");
-    curl_easy_setopt(Curl, CURLOPT_PATH_AS_IS, 1L);
-    curl_easy_setopt(Curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(Curl, CURLOPT_USERAGENT, FUserAgent.c_str());
-    curl_easy_setopt(Curl, CURLOPT_HTTPHEADER, Headers.get());
-    curl_easy_setopt(Curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(Curl, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(Curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(FConnectTimeout.count()));
-    curl_easy_setopt(Curl, CURLOPT_TIMEOUT_MS, static_cast<long>(FRequestTimeout.count()));
-    curl_easy_setopt(Curl, CURLOPT_BUFFERSIZE, static_cast<long>(FChunkSize));
-    if (IsLoopbackHost(HostName)) {
-        curl_easy_setopt(Curl, CURLOPT_PROXY, ""); // never through a proxy from the environment
+    CURL* curl = Handle(FSession);
+    TTransfer transfer{*this, stream, false, 0, nullptr};
+    curl_easy_reset(curl);
+    curl_easy_setopt(curl, CURLOPT_CURLU, url.get());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L);
+    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, FUserAgent.c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(FConnectTimeout.count()));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(FRequestTimeout.count()));
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, static_cast<long>(FChunkSize));
+    if (IsLoopbackHost(hostName)) {
+        curl_easy_setopt(curl, CURLOPT_PROXY, ""); // never through a proxy from the environment
     }
-    curl_easy_setopt(Curl, CURLOPT_HEADERFUNCTION, &TTransfer::OnHeader);
-    curl_easy_setopt(Curl, CURLOPT_HEADERDATA, &Transfer);
-    curl_easy_setopt(Curl, CURLOPT_WRITEFUNCTION, &TTransfer::OnBody);
-    curl_easy_setopt(Curl, CURLOPT_WRITEDATA, &Transfer);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &TTransfer::OnHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &TTransfer::OnBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
 
-    const CURLcode Result = curl_easy_perform(Curl);
+    const CURLcode result = curl_easy_perform(curl);
     // Nothing of this call may outlive it inside the handle.
-    curl_easy_setopt(Curl, CURLOPT_CURLU, nullptr);
-    curl_easy_setopt(Curl, CURLOPT_HTTPHEADER, nullptr);
+    curl_easy_setopt(curl, CURLOPT_CURLU, nullptr);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
 
-    if (Transfer.Failure) {
-        std::rethrow_exception(Transfer.Failure);
+    if (transfer.Failure) {
+        std::rethrow_exception(transfer.Failure);
     }
-    if (!Transfer.HeadersDone) {
-        FLastError = InternetErrorFromCurl(Result);
+    if (!transfer.HeadersDone) {
+        FLastError = InternetErrorFromCurl(result);
         return false;
     }
-    if (Transfer.Status == StatusNotFound) {
+    if (transfer.Status == StatusNotFound) {
         FLastError = ErrorNotFound;
         return false;
     }
@@ -311,32 +311,32 @@ bool TqxInternetHTTP::Request(const std::string& Host, const std::string& Path,
     return true;
 }
 
-bool HttpGetToStream(const std::string& URL, std::string& Stream, std::int32_t& ErrorCode) {
-    TqxInternetHTTP Client;
-    const bool Result = Client.Get(URL, Stream);
-    ErrorCode = Client.LastError();
-    return Result;
+bool HttpGetToStream(const std::string& url, std::string& stream, std::int32_t& errorCode) {
+    TqxInternetHTTP client;
+    const bool result = client.Get(url, stream);
+    errorCode = client.LastError();
+    return result;
 }
 
-bool HttpGetToString(const std::string& URL, std::string& Body, std::int32_t& ErrorCode) {
-    std::string Buffer;
-    const bool Result = HttpGetToStream(URL, Buffer, ErrorCode);
-    Body = std::move(Buffer);
-    return Result;
+bool HttpGetToString(const std::string& url, std::string& body, std::int32_t& errorCode) {
+    std::string buffer;
+    const bool result = HttpGetToStream(url, buffer, errorCode);
+    body = std::move(buffer);
+    return result;
 }
 
-std::string BuildHttpURL(const std::string& Host, int Port, const std::string& Path) {
-    std::string URL = "http://" + Host + ":" + std::to_string(Port);
-    if (Path.empty() || Path.front() != '/') {
-        URL += '/';
+std::string BuildHttpURL(const std::string& host, int port, const std::string& path) {
+    std::string url = "http://" + host + ":" + std::to_string(port);
+    if (path.empty() || path.front() != '/') {
+        url += '/';
     }
-    return URL + Path;
+    return url + path;
 }
 
-bool HttpGetFromHost(const std::string& Host, int Port, const std::string& Path, std::string& Body,
-                     std::int32_t& ErrorCode) {
+bool HttpGetFromHost(const std::string& host, int port, const std::string& path, std::string& body,
+                     std::int32_t& errorCode) {
     try {
-        return HttpGetToString(BuildHttpURL(Host, Port, Path), Body, ErrorCode);
+        return HttpGetToString(BuildHttpURL(host, port, path), body, errorCode);
     } catch (...) {
         return false;
     }

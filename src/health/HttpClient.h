@@ -17,8 +17,8 @@ inline constexpr std::chrono::milliseconds DefaultRequestTimeout{15000};
 inline constexpr std::int64_t DefaultMaxBodySize = 1 << 20;
 
 using TProgressEvent =
-    std::function<void(std::uint8_t Percent, std::int64_t Downloaded, std::int64_t Total)>;
-using TTraceEvent = std::function<void(const std::string& Text)>;
+    std::function<void(std::uint8_t percent, std::int64_t downloaded, std::int64_t total)>;
+using TTraceEvent = std::function<void(const std::string& text)>;
 
 // Process-wide set-up of the transport (thread-safe, idempotent). Start-up calls it once;
 // constructing a session calls it too, so forgetting it is harmless.
@@ -38,15 +38,15 @@ public:
     const std::string& UserAgent() const { return FUserAgent; }
     bool HasSession() const { return FSession != nullptr; }
 
-    void SetTimeouts(std::chrono::milliseconds Connect, std::chrono::milliseconds Request);
-    void SetMaxBodySize(std::int64_t Bytes) { FMaxBodySize = Bytes; }
+    void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds request);
+    void SetMaxBodySize(std::int64_t bytes) { FMaxBodySize = bytes; }
 
     TProgressEvent OnProgress;
     TTraceEvent OnTrace;
 
 protected:
     void Progress();
-    void Trace(const std::string& Text);
+    void Trace(const std::string& text);
 
     std::int32_t FLastError = 0;
     std::int64_t FDownloaded = 0;
@@ -58,13 +58,13 @@ protected:
     std::int64_t FMaxBodySize = DefaultMaxBodySize;
 };
 
-// A GET over the session. Stream is an in-memory buffer; the body is appended to it.
+// A GET over the session. `stream` is an in-memory buffer; the body is appended to it.
 class TqxInternetHTTP : public TqxInternet {
 public:
     TqxInternetHTTP() = default;
 
-    bool Get(const std::string& URL, std::string& Stream);
-    bool Request(const std::string& Host, const std::string& Path, std::string& Stream);
+    bool Get(const std::string& url, std::string& stream);
+    bool Request(const std::string& host, const std::string& path, std::string& stream);
 
     std::size_t ChunkSize() const { return FChunkSize; }
 
@@ -74,16 +74,16 @@ private:
     std::size_t FChunkSize = 4096;
 };
 
-// Host is "name" or "name:port"; a port that is not a decimal integer, or 0, means 80.
+// `host` is "name" or "name:port"; a port that is not a decimal integer, or 0, means 80.
 // Out-of-range ports are passed on for the request to reject.
-void SplitHostPort(const std::string& Host, std::string& HostName, int& Port);
+void SplitHostPort(const std::string& host, std::string& hostName, int& port);
 
 // The forms the rest of the program calls. The first two let exceptions (exhausted memory)
 // pass; HttpGetFromHost turns any exception into a false result.
-bool HttpGetToStream(const std::string& URL, std::string& Stream, std::int32_t& ErrorCode);
-bool HttpGetToString(const std::string& URL, std::string& Body, std::int32_t& ErrorCode);
-std::string BuildHttpURL(const std::string& Host, int Port, const std::string& Path);
-bool HttpGetFromHost(const std::string& Host, int Port, const std::string& Path, std::string& Body,
-                     std::int32_t& ErrorCode);
+bool HttpGetToStream(const std::string& url, std::string& stream, std::int32_t& errorCode);
+bool HttpGetToString(const std::string& url, std::string& body, std::int32_t& errorCode);
+std::string BuildHttpURL(const std::string& host, int port, const std::string& path);
+bool HttpGetFromHost(const std::string& host, int port, const std::string& path, std::string& body,
+                     std::int32_t& errorCode);
 
 } // namespace vx::health

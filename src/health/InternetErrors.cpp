@@ -15,8 +15,8 @@ const char* const TextUnknownError = "Unknown error #";
 
 } // namespace
 
-std::string InternetErrorText(std::int32_t Code) {
-    switch (Code) {
+std::string InternetErrorText(std::int32_t code) {
+    switch (code) {
     case ErrorNotFound:
         return TextNotFound;
     case ErrorInternetNameNotResolved:
@@ -26,15 +26,15 @@ std::string InternetErrorText(std::int32_t Code) {
     default:
         break;
     }
-    std::string SystemText;
-    if (!win::FormatSystemMessage(static_cast<win::DWORD>(Code), SystemText)) {
-        return TextUnknownError + std::to_string(Code);
+    std::string systemText;
+    if (!win::FormatSystemMessage(static_cast<win::DWORD>(code), systemText)) {
+        return TextUnknownError + std::to_string(code);
     }
-    return std::to_string(Code) + ": " + SystemText;
+    return std::to_string(code) + ": " + systemText;
 }
 
-std::int32_t InternetErrorFromCurl(int CurlCode) {
-    switch (static_cast<CURLcode>(CurlCode)) {
+std::int32_t InternetErrorFromCurl(int curlCode) {
+    switch (static_cast<CURLcode>(curlCode)) {
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY:
         return ErrorInternetNameNotResolved;

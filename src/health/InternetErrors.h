@@ -19,9 +19,9 @@ inline constexpr std::int32_t ErrorInternetConnectionReset = 12031;
 inline constexpr std::int32_t ErrorHttpInvalidServerResponse = 12152;
 
 // The short message for an error code, for logs and status lines.
-std::string InternetErrorText(std::int32_t Code);
+std::string InternetErrorText(std::int32_t code);
 
 // The error code that means the same as a libcurl result (a CURLcode).
-std::int32_t InternetErrorFromCurl(int CurlCode);
+std::int32_t InternetErrorFromCurl(int curlCode);
 
 } // namespace vx::health

@@ -15,31 +15,31 @@ constexpr const char* const CorruptionText = "integrity check shows possible cor
 
 } // namespace
 
-void TWebThreadTester::AddTest(int Port, const std::string& ServiceName,
-                               const std::string& DisplayName) {
-    FTests.push_back({Port, ServiceName, DisplayName, tsUntested});
+void TWebThreadTester::AddTest(int port, const std::string& serviceName,
+                               const std::string& displayName) {
+    FTests.push_back({port, serviceName, displayName, tsUntested});
 }
 
-bool TWebThreadTester::TestService(int Index) {
-    if (Index < 0 || Index >= TestCount()) {
+bool TWebThreadTester::TestService(int index) {
+    if (index < 0 || index >= TestCount()) {
         return false;
     }
-    TTestSet& Test = FTests[static_cast<std::size_t>(Index)];
+    TTestSet& test = FTests[static_cast<std::size_t>(index)];
     try {
-        const std::string URL = ProbeUrlStart + std::to_string(Test.Port) + ProbePath;
-        std::string Body;
-        std::int32_t ErrorCode = 0;
-        if (!HttpGetToString(URL, Body, ErrorCode)) {
-            FMessages.push_back(Test.DisplayName + MessageSeparator + InternetErrorText(ErrorCode));
-            Test.Status = tsUnavailable;
+        const std::string url = ProbeUrlStart + std::to_string(test.Port) + ProbePath;
+        std::string body;
+        std::int32_t errorCode = 0;
+        if (!HttpGetToString(url, body, errorCode)) {
+            FMessages.push_back(test.DisplayName + MessageSeparator + InternetErrorText(errorCode));
+            test.Status = tsUnavailable;
             return false;
         }
-        if (httpservice::CheckIntegrityToken(Test.ServiceName, Body)) {
-            Test.Status = tsWorking;
+        if (httpservice::CheckIntegrityToken(test.ServiceName, body)) {
+            test.Status = tsWorking;
             return true;
         }
-        FMessages.push_back(Test.DisplayName + MessageSeparator + CorruptionText);
-        Test.Status = tsCorrupted;
+        FMessages.push_back(test.DisplayName + MessageSeparator + CorruptionText);
+        test.Status = tsCorrupted;
         return false;
     } catch (...) {
         // A probe that raised leaves the status as it was and adds no message.
@@ -49,34 +49,34 @@ bool TWebThreadTester::TestService(int Index) {
 
 bool TWebThreadTester::TestAll() {
     FMessages.clear();
-    bool AllWorking = true;
-    for (int Index = 0; Index < TestCount(); ++Index) {
-        if (!TestService(Index)) {
-            AllWorking = false;
+    bool allWorking = true;
+    for (int index = 0; index < TestCount(); ++index) {
+        if (!TestService(index)) {
+            allWorking = false;
         }
     }
-    return AllWorking;
+    return allWorking;
 }
 
-TServiceTestStatus TWebThreadTester::GetStatusByName(const std::string& ServiceName) const {
-    for (const auto& Test : FTests) {
-        if (Test.ServiceName == ServiceName) {
-            return Test.Status;
+TServiceTestStatus TWebThreadTester::GetStatusByName(const std::string& serviceName) const {
+    for (const auto& test : FTests) {
+        if (test.ServiceName == serviceName) {
+            return test.Status;
         }
     }
     return tsNotFound;
 }
 
-TServiceTestStatus TWebThreadTester::GetStatusByIndex(int Index) const {
-    if (Index < 0 || Index >= SuiteServiceCount) {
+TServiceTestStatus TWebThreadTester::GetStatusByIndex(int index) const {
+    if (index < 0 || index >= SuiteServiceCount) {
         return tsNotFound;
     }
-    return GetStatusByName(SuiteServiceNames[static_cast<std::size_t>(Index)]);
+    return GetStatusByName(SuiteServiceNames[static_cast<std::size_t>(index)]);
 }
 
 TKorvex2WebThreadTester::TKorvex2WebThreadTester() {
-    for (const auto& Service : SuiteServices) {
-        AddTest(Service.Port, Service.ServiceName, Service.DisplayName);
+    for (const auto& service : SuiteServices) {
+        AddTest(service.Port, service.ServiceName, service.DisplayName);
     }
 }
 

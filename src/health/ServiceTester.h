@@ -34,21 +34,21 @@ class TWebThreadTester {
 public:
     TWebThreadTester() = default;
 
-    void AddTest(int Port, const std::string& ServiceName, const std::string& DisplayName);
+    void AddTest(int port, const std::string& serviceName, const std::string& displayName);
     int TestCount() const { return static_cast<int>(FTests.size()); }
     // The test at a position of the order of adding.
-    const TTestSet& Tests(int Index) const { return FTests.at(static_cast<std::size_t>(Index)); }
+    const TTestSet& Tests(int index) const { return FTests.at(static_cast<std::size_t>(index)); }
 
-    // Probes the test at Index; true exactly when it became tsWorking. An index outside the
+    // Probes the test at `index`; true exactly when it became tsWorking. An index outside the
     // tests probes nothing and gives false.
-    bool TestService(int Index);
+    bool TestService(int index);
     // Clears the messages, probes every test in order; true when all work.
     bool TestAll();
 
     // Exact, case-sensitive name; tsNotFound when no test has it. Does not probe.
-    TServiceTestStatus GetStatusByName(const std::string& ServiceName) const;
+    TServiceTestStatus GetStatusByName(const std::string& serviceName) const;
     // By tray service index (SuiteServiceNames); tsNotFound outside 0 .. 4.
-    TServiceTestStatus GetStatusByIndex(int Index) const;
+    TServiceTestStatus GetStatusByIndex(int index) const;
 
     // The problems the last TestAll found, in test order.
     const std::vector<std::string>& Messages() const { return FMessages; }

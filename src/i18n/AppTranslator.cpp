@@ -25,16 +25,16 @@ config::TQELConfigManager& RequireConfigManager() {
 
 TAppTranslator::TAppTranslator()
     : FRegistryRootKey(win::HKEY_CURRENT_USER), FRegistryKey(std::make_shared<std::string>()) {
-    config::TQELConfigManager& Config = RequireConfigManager();
-    *FRegistryKey = RegistryKeyPrefix + Config.ProductName();
+    config::TQELConfigManager& config = RequireConfigManager();
+    *FRegistryKey = RegistryKeyPrefix + config.ProductName();
     FRegistryValue = LanguageValueName;
-    Config.AddUpdateHandler([Key = std::weak_ptr<std::string>(FRegistryKey)] {
-        const auto Target = Key.lock();
-        if (!Target) {
+    config.AddUpdateHandler([key = std::weak_ptr<std::string>(FRegistryKey)] {
+        const auto target = key.lock();
+        if (!target) {
             return;
         }
         try {
-            *Target = RegistryKeyPrefix + config::ConfigManager().ProductName();
+            *target = RegistryKeyPrefix + config::ConfigManager().ProductName();
         } catch (const vx::Exception&) {
             // No manager any more: nothing to follow.
         }
@@ -43,21 +43,21 @@ TAppTranslator::TAppTranslator()
 
 TAppTranslator::~TAppTranslator() = default;
 
-void TAppTranslator::AddLoadHandler(TLocalizationObjectLoadEvent Handler) {
-    FLoadEvents.push_back(std::move(Handler));
+void TAppTranslator::AddLoadHandler(TLocalizationObjectLoadEvent handler) {
+    FLoadEvents.push_back(std::move(handler));
 }
 
-void TAppTranslator::AddSaveHandler(TLocalizationObjectSaveEvent Handler) {
-    FSaveEvents.push_back(std::move(Handler));
+void TAppTranslator::AddSaveHandler(TLocalizationObjectSaveEvent handler) {
+    FSaveEvents.push_back(std::move(handler));
 }
 
-bool TAppTranslator::RunLoadHandlers(const TLanguageFile& Ini) const {
+bool TAppTranslator::RunLoadHandlers(const TLanguageFile& ini) const {
     try {
         // By index: a handler may register further handlers, which then run too.
-        for (std::size_t I = 0; I < FLoadEvents.size(); ++I) {
-            if (FLoadEvents[I]) {
-                TLocalizationObjectLoadEvent Handler = FLoadEvents[I];
-                Handler(Ini);
+        for (std::size_t i = 0; i < FLoadEvents.size(); ++i) {
+            if (FLoadEvents[i]) {
+                TLocalizationObjectLoadEvent handler = FLoadEvents[i];
+                handler(ini);
             }
         }
     } catch (...) {

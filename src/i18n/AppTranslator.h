@@ -18,8 +18,8 @@ public:
 
 // Handlers that translate texts of their own from a loaded language file, and that write
 // those texts into a language template.
-using TLocalizationObjectLoadEvent = std::function<void(const TLanguageFile& Ini)>;
-using TLocalizationObjectSaveEvent = std::function<void(TLanguageFile& Ini)>;
+using TLocalizationObjectLoadEvent = std::function<void(const TLanguageFile& ini)>;
+using TLocalizationObjectSaveEvent = std::function<void(TLanguageFile& ini)>;
 
 // The application's translator: owns the remembered language choice's registry location and
 // the handlers other parts register to translate their own texts. Everything runs on the
@@ -34,18 +34,18 @@ public:
     TAppTranslator& operator=(const TAppTranslator&) = delete;
 
     // Appended in order; a handler may be added twice and is never removed.
-    void AddLoadHandler(TLocalizationObjectLoadEvent Handler);
-    void AddSaveHandler(TLocalizationObjectSaveEvent Handler);
+    void AddLoadHandler(TLocalizationObjectLoadEvent handler);
+    void AddSaveHandler(TLocalizationObjectSaveEvent handler);
     const std::vector<TLocalizationObjectLoadEvent>& LoadEvents() const { return FLoadEvents; }
     const std::vector<TLocalizationObjectSaveEvent>& SaveEvents() const { return FSaveEvents; }
 
     // The handler step of loading a language: every load handler in registration order with
     // the loaded file. An error stops the step and goes no further; true when all ran.
-    bool RunLoadHandlers(const TLanguageFile& Ini) const;
+    bool RunLoadHandlers(const TLanguageFile& ini) const;
 
     win::HKEY RegistryRootKey() const { return FRegistryRootKey; }
     const std::string& RegistryKey() const { return *FRegistryKey; }
-    void SetRegistryKey(const std::string& Key) { *FRegistryKey = Key; }
+    void SetRegistryKey(const std::string& key) { *FRegistryKey = key; }
     const std::string& RegistryValue() const { return FRegistryValue; }
 
 private:

@@ -15,211 +15,211 @@ constexpr std::string_view HexPrefixLower = "0x";
 constexpr std::string_view HexPrefixUpper = "0X";
 
 // Without leading and trailing blanks and control characters.
-std::string_view Trim(std::string_view Text) {
-    auto IsSpace = [](char C) { return static_cast<unsigned char>(C) <= ' '; };
-    while (!Text.empty() && IsSpace(Text.front())) {
-        Text.remove_prefix(1);
+std::string_view Trim(std::string_view text) {
+    auto isSpace = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (!text.empty() && isSpace(text.front())) {
+        text.remove_prefix(1);
     }
-    while (!Text.empty() && IsSpace(Text.back())) {
-        Text.remove_suffix(1);
+    while (!text.empty() && isSpace(text.back())) {
+        text.remove_suffix(1);
     }
-    return Text;
+    return text;
 }
 
-int HexDigit(char C) {
-    if (C >= '0' && C <= '9') {
-        return C - '0';
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
     }
-    if (C >= 'a' && C <= 'f') {
-        return C - 'a' + 10;
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
     }
-    if (C >= 'A' && C <= 'F') {
-        return C - 'A' + 10;
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
     }
     return -1;
 }
 
-bool ParseHex(std::string_view Digits, std::int32_t& Value) {
-    std::uint64_t Result = 0;
-    for (const char C : Digits) {
-        const int Digit = HexDigit(C);
-        if (Digit < 0) {
+bool ParseHex(std::string_view digits, std::int32_t& value) {
+    std::uint64_t result = 0;
+    for (const char c : digits) {
+        const int digit = HexDigit(c);
+        if (digit < 0) {
             return false;
         }
-        Result = Result * 16 + static_cast<std::uint64_t>(Digit);
-        if (Result > std::numeric_limits<std::uint32_t>::max()) {
+        result = result * 16 + static_cast<std::uint64_t>(digit);
+        if (result > std::numeric_limits<std::uint32_t>::max()) {
             return false;
         }
     }
     // Like a 32-bit register: the top bit makes it negative.
-    Value = static_cast<std::int32_t>(static_cast<std::uint32_t>(Result));
+    value = static_cast<std::int32_t>(static_cast<std::uint32_t>(result));
     return true;
 }
 
-bool ParseDecimal(std::string_view Text, std::int32_t& Value) {
-    bool Negative = false;
-    if (!Text.empty() && (Text.front() == '+' || Text.front() == '-')) {
-        Negative = Text.front() == '-';
-        Text.remove_prefix(1);
+bool ParseDecimal(std::string_view text, std::int32_t& value) {
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
     }
-    if (Text.empty()) {
+    if (text.empty()) {
         return false;
     }
-    const std::int64_t Limit =
-        Negative ? -static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::min())
+    const std::int64_t limit =
+        negative ? -static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::min())
                  : std::numeric_limits<std::int32_t>::max();
-    std::int64_t Result = 0;
-    for (const char C : Text) {
-        if (C < '0' || C > '9') {
+    std::int64_t result = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
             return false;
         }
-        Result = Result * 10 + (C - '0');
-        if (Result > Limit) {
+        result = result * 10 + (c - '0');
+        if (result > limit) {
             return false;
         }
     }
-    Value = static_cast<std::int32_t>(Negative ? -Result : Result);
+    value = static_cast<std::int32_t>(negative ? -result : result);
     return true;
 }
 
 } // namespace
 
-TLanguageFile::TLanguageFile(std::string_view Text) {
-    SetText(Text);
+TLanguageFile::TLanguageFile(std::string_view text) {
+    SetText(text);
 }
 
-void TLanguageFile::SetText(std::string_view Text) {
+void TLanguageFile::SetText(std::string_view text) {
     FSections.clear();
     FSectionIndex.clear();
-    TSection* Current = nullptr;
-    std::size_t Start = 0;
-    while (Start <= Text.size()) {
-        std::size_t End = Text.find_first_of("\r\n", Start);
-        if (End == std::string_view::npos) {
-            End = Text.size();
+    TSection* current = nullptr;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            end = text.size();
         }
-        const std::string_view Line = Trim(Text.substr(Start, End - Start));
-        Start = End + 1;
-        if (End < Text.size() && Text[End] == '\r' && Start < Text.size() && Text[Start] == '\n') {
-            ++Start;
+        const std::string_view line = Trim(text.substr(start, end - start));
+        start = end + 1;
+        if (end < text.size() && text[end] == '\r' && start < text.size() && text[start] == '\n') {
+            ++start;
         }
 
-        if (Line.empty() || Line.front() == CommentStart) {
+        if (line.empty() || line.front() == CommentStart) {
             continue;
         }
-        if (Line.size() >= 2 && Line.front() == SectionOpen && Line.back() == SectionClose) {
-            Current = &AddSection(std::string(Trim(Line.substr(1, Line.size() - 2))));
+        if (line.size() >= 2 && line.front() == SectionOpen && line.back() == SectionClose) {
+            current = &AddSection(std::string(Trim(line.substr(1, line.size() - 2))));
             continue;
         }
-        if (Current == nullptr) {
+        if (current == nullptr) {
             continue;
         }
-        TLine Entry;
-        const auto Separator = Line.find(KeySeparator);
-        if (Separator == std::string_view::npos) {
-            Entry.Name = std::string(Line);
+        TLine entry;
+        const auto separator = line.find(KeySeparator);
+        if (separator == std::string_view::npos) {
+            entry.Name = std::string(line);
         } else {
-            Entry.Name = std::string(Trim(Line.substr(0, Separator)));
-            Entry.Value = std::string(Trim(Line.substr(Separator + 1)));
-            Entry.HasValue = true;
+            entry.Name = std::string(Trim(line.substr(0, separator)));
+            entry.Value = std::string(Trim(line.substr(separator + 1)));
+            entry.HasValue = true;
         }
-        AddLine(*Current, std::move(Entry));
+        AddLine(*current, std::move(entry));
     }
 }
 
-TLanguageFile::TSection& TLanguageFile::AddSection(std::string Name) {
-    FSectionIndex.emplace(win::FoldCase(Name), FSections.size());
-    FSections.push_back(TSection{std::move(Name), {}, {}});
+TLanguageFile::TSection& TLanguageFile::AddSection(std::string name) {
+    FSectionIndex.emplace(win::FoldCase(name), FSections.size());
+    FSections.push_back(TSection{std::move(name), {}, {}});
     return FSections.back();
 }
 
-void TLanguageFile::AddLine(TSection& Section, TLine Line) {
-    if (Line.HasValue) {
-        Section.Keys.emplace(win::FoldCase(Line.Name), Section.Lines.size());
+void TLanguageFile::AddLine(TSection& section, TLine line) {
+    if (line.HasValue) {
+        section.Keys.emplace(win::FoldCase(line.Name), section.Lines.size());
     }
-    Section.Lines.push_back(std::move(Line));
+    section.Lines.push_back(std::move(line));
 }
 
-const TLanguageFile::TSection* TLanguageFile::FindSection(std::string_view Name) const {
-    const auto Found = FSectionIndex.find(win::FoldCase(Name));
-    return Found == FSectionIndex.end() ? nullptr : &FSections[Found->second];
+const TLanguageFile::TSection* TLanguageFile::FindSection(std::string_view name) const {
+    const auto found = FSectionIndex.find(win::FoldCase(name));
+    return found == FSectionIndex.end() ? nullptr : &FSections[found->second];
 }
 
-const TLanguageFile::TLine* TLanguageFile::FindLine(std::string_view Section,
-                                                    std::string_view Key) const {
-    const TSection* Found = FindSection(Section);
-    if (Found == nullptr) {
+const TLanguageFile::TLine* TLanguageFile::FindLine(std::string_view section,
+                                                    std::string_view key) const {
+    const TSection* found = FindSection(section);
+    if (found == nullptr) {
         return nullptr;
     }
-    const auto Line = Found->Keys.find(win::FoldCase(Key));
-    return Line == Found->Keys.end() ? nullptr : &Found->Lines[Line->second];
+    const auto line = found->Keys.find(win::FoldCase(key));
+    return line == found->Keys.end() ? nullptr : &found->Lines[line->second];
 }
 
-bool TLanguageFile::SectionExists(std::string_view Section) const {
-    return FindSection(Section) != nullptr;
+bool TLanguageFile::SectionExists(std::string_view section) const {
+    return FindSection(section) != nullptr;
 }
 
-bool TLanguageFile::ValueExists(std::string_view Section, std::string_view Key) const {
-    return FindLine(Section, Key) != nullptr;
+bool TLanguageFile::ValueExists(std::string_view section, std::string_view key) const {
+    return FindLine(section, key) != nullptr;
 }
 
-std::string TLanguageFile::ReadString(std::string_view Section, std::string_view Key,
-                                      const std::string& Default) const {
-    const TLine* Line = FindLine(Section, Key);
-    return Line == nullptr ? Default : Line->Value;
+std::string TLanguageFile::ReadString(std::string_view section, std::string_view key,
+                                      const std::string& fallback) const {
+    const TLine* line = FindLine(section, key);
+    return line == nullptr ? fallback : line->Value;
 }
 
-std::int32_t TLanguageFile::ReadInteger(std::string_view Section, std::string_view Key,
-                                        std::int32_t Default) const {
-    const TLine* Line = FindLine(Section, Key);
-    if (Line == nullptr) {
-        return Default;
+std::int32_t TLanguageFile::ReadInteger(std::string_view section, std::string_view key,
+                                        std::int32_t fallback) const {
+    const TLine* line = FindLine(section, key);
+    if (line == nullptr) {
+        return fallback;
     }
-    const std::string_view Text = Line->Value;
-    std::int32_t Value = Default;
-    const bool Hex =
-        Text.size() >= 3 && (Text.starts_with(HexPrefixLower) || Text.starts_with(HexPrefixUpper));
-    const bool Parsed = Hex ? ParseHex(Text.substr(2), Value) : ParseDecimal(Text, Value);
-    return Parsed ? Value : Default;
+    const std::string_view text = line->Value;
+    std::int32_t value = fallback;
+    const bool hex =
+        text.size() >= 3 && (text.starts_with(HexPrefixLower) || text.starts_with(HexPrefixUpper));
+    const bool parsed = hex ? ParseHex(text.substr(2), value) : ParseDecimal(text, value);
+    return parsed ? value : fallback;
 }
 
-bool TLanguageFile::ReadBool(std::string_view Section, std::string_view Key, bool Default) const {
-    return ReadInteger(Section, Key, Default ? 1 : 0) != 0;
+bool TLanguageFile::ReadBool(std::string_view section, std::string_view key, bool fallback) const {
+    return ReadInteger(section, key, fallback ? 1 : 0) != 0;
 }
 
-void TLanguageFile::WriteString(std::string_view Section, std::string_view Key,
-                                std::string_view Value) {
-    const auto Found = FSectionIndex.find(win::FoldCase(Section));
-    TSection& Target =
-        Found == FSectionIndex.end() ? AddSection(std::string(Section)) : FSections[Found->second];
-    const auto Line = Target.Keys.find(win::FoldCase(Key));
-    if (Line != Target.Keys.end()) {
-        Target.Lines[Line->second].Value = std::string(Value);
+void TLanguageFile::WriteString(std::string_view section, std::string_view key,
+                                std::string_view value) {
+    const auto found = FSectionIndex.find(win::FoldCase(section));
+    TSection& target =
+        found == FSectionIndex.end() ? AddSection(std::string(section)) : FSections[found->second];
+    const auto line = target.Keys.find(win::FoldCase(key));
+    if (line != target.Keys.end()) {
+        target.Lines[line->second].Value = std::string(value);
         return;
     }
-    AddLine(Target, TLine{std::string(Key), std::string(Value), true});
+    AddLine(target, TLine{std::string(key), std::string(value), true});
 }
 
-std::vector<std::string> TLanguageFile::ReadSection(std::string_view Section) const {
-    std::vector<std::string> Keys;
-    if (const TSection* Found = FindSection(Section)) {
-        for (const TLine& Line : Found->Lines) {
-            if (Line.HasValue) {
-                Keys.push_back(Line.Name);
+std::vector<std::string> TLanguageFile::ReadSection(std::string_view section) const {
+    std::vector<std::string> keys;
+    if (const TSection* found = FindSection(section)) {
+        for (const TLine& line : found->Lines) {
+            if (line.HasValue) {
+                keys.push_back(line.Name);
             }
         }
     }
-    return Keys;
+    return keys;
 }
 
-std::vector<std::string> TLanguageFile::ReadSectionValues(std::string_view Section) const {
-    std::vector<std::string> Lines;
-    if (const TSection* Found = FindSection(Section)) {
-        for (const TLine& Line : Found->Lines) {
-            Lines.push_back(Line.HasValue ? Line.Name + KeySeparator + Line.Value : Line.Name);
+std::vector<std::string> TLanguageFile::ReadSectionValues(std::string_view section) const {
+    std::vector<std::string> lines;
+    if (const TSection* found = FindSection(section)) {
+        for (const TLine& line : found->Lines) {
+            lines.push_back(line.HasValue ? line.Name + KeySeparator + line.Value : line.Name);
         }
     }
-    return Lines;
+    return lines;
 }
 
 } // namespace vx::i18n

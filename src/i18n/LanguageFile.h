@@ -21,34 +21,34 @@ namespace vx::i18n {
 class TLanguageFile {
 public:
     TLanguageFile() = default;
-    explicit TLanguageFile(std::string_view Text);
+    explicit TLanguageFile(std::string_view text);
 
-    // Replaces the contents by the parse of Text.
-    void SetText(std::string_view Text);
+    // Replaces the contents by the parse of `text`.
+    void SetText(std::string_view text);
 
-    bool SectionExists(std::string_view Section) const;
-    bool ValueExists(std::string_view Section, std::string_view Key) const;
+    bool SectionExists(std::string_view section) const;
+    bool ValueExists(std::string_view section, std::string_view key) const;
 
-    // The value, or Default when the section or the key is missing. A key present with an
+    // The value, or `fallback` when the section or the key is missing. A key present with an
     // empty value gives the empty text.
-    std::string ReadString(std::string_view Section, std::string_view Key,
-                           const std::string& Default) const;
+    std::string ReadString(std::string_view section, std::string_view key,
+                           const std::string& fallback) const;
     // "0x"/"0X" followed by at least one character is read as hexadecimal (up to 32 bits;
     // 0xFFFFFFFF is -1), anything else as a signed 32-bit decimal; a text that is not such a
-    // number, or a missing key, gives Default.
-    std::int32_t ReadInteger(std::string_view Section, std::string_view Key,
-                             std::int32_t Default) const;
+    // number, or a missing key, gives `fallback`.
+    std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                             std::int32_t fallback) const;
     // An integer read with the default 0 or 1; true when the number is not 0.
-    bool ReadBool(std::string_view Section, std::string_view Key, bool Default) const;
+    bool ReadBool(std::string_view section, std::string_view key, bool fallback) const;
 
     // Sets the value of the key's first line, appending the line (and the section) when
     // missing.
-    void WriteString(std::string_view Section, std::string_view Key, std::string_view Value);
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
 
     // The section's key names in file order (lines without "=" excluded).
-    std::vector<std::string> ReadSection(std::string_view Section) const;
+    std::vector<std::string> ReadSection(std::string_view section) const;
     // The section's lines as held: "name=value", or the text of a line without "=".
-    std::vector<std::string> ReadSectionValues(std::string_view Section) const;
+    std::vector<std::string> ReadSectionValues(std::string_view section) const;
 
 private:
     struct TLine {
@@ -63,10 +63,10 @@ private:
         std::unordered_map<std::string, std::size_t> Keys;
     };
 
-    void AddLine(TSection& Section, TLine Line);
-    TSection& AddSection(std::string Name);
-    const TSection* FindSection(std::string_view Name) const;
-    const TLine* FindLine(std::string_view Section, std::string_view Key) const;
+    void AddLine(TSection& section, TLine line);
+    TSection& AddSection(std::string name);
+    const TSection* FindSection(std::string_view name) const;
+    const TLine* FindLine(std::string_view section, std::string_view key) const;
 
     std::vector<TSection> FSections;
     // Folded section name -> first section with that name.

@@ -40,20 +40,20 @@ constexpr std::array<TMessageText, 23> MessageTable{{
 }};
 
 static_assert(std::is_sorted(MessageTable.begin(), MessageTable.end(),
-                             [](const TMessageText& A, const TMessageText& B) {
-                                 return A.Code < B.Code;
+                             [](const TMessageText& a, const TMessageText& b) {
+                                 return a.Code < b.Code;
                              }));
 
 } // namespace
 
-bool FormatSystemMessage(DWORD Code, std::string& Text) {
-    const auto* It = std::lower_bound(
-        MessageTable.begin(), MessageTable.end(), Code,
-        [](const TMessageText& Entry, DWORD Wanted) { return Entry.Code < Wanted; });
-    if (It == MessageTable.end() || It->Code != Code) {
+bool FormatSystemMessage(DWORD code, std::string& text) {
+    const auto* it = std::lower_bound(
+        MessageTable.begin(), MessageTable.end(), code,
+        [](const TMessageText& entry, DWORD wanted) { return entry.Code < wanted; });
+    if (it == MessageTable.end() || it->Code != code) {
         return false;
     }
-    Text = It->Text;
+    text = it->Text;
     return true;
 }
 

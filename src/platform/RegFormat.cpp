@@ -462,11 +462,11 @@ private:
                                                   value.Data.size()));
             bytes = &wide;
         }
-        static constexpr char Digits[] = "0123456789abcdef";
+        static constexpr char digits[] = "0123456789abcdef";
         for (std::size_t i = 0; i < bytes->size(); ++i) {
             const std::uint8_t b = (*bytes)[i];
-            line += Digits[b >> 4];
-            line += Digits[b & 15];
+            line += digits[b >> 4];
+            line += digits[b & 15];
             if (i + 1 < bytes->size()) {
                 line += ',';
                 if (line.size() >= HexLineWidth - 4) {

@@ -10,8 +10,8 @@ constexpr const char* IndexError = "Custom button index out of bounds (%d)";
 
 } // namespace
 
-void TJSCustomButton::SetEnabled(bool Enabled) {
-    FEnabled = Enabled;
+void TJSCustomButton::SetEnabled(bool enabled) {
+    FEnabled = enabled;
     FDialog.CustomButtonChanged(*this);
 }
 
@@ -21,11 +21,11 @@ TJSCustomButton& TJSCustomButtons::Add() {
     return *FItems.back();
 }
 
-TJSCustomButton& TJSCustomButtons::Items(int Index) const {
-    if (Index < 0 || Index >= Count()) {
-        throw EJSDialogError(Format(IndexError, Index));
+TJSCustomButton& TJSCustomButtons::Items(int index) const {
+    if (index < 0 || index >= Count()) {
+        throw EJSDialogError(Format(IndexError, index));
     }
-    return *FItems[static_cast<std::size_t>(Index)];
+    return *FItems[static_cast<std::size_t>(index)];
 }
 
 } // namespace vx::taskdialog

@@ -22,11 +22,11 @@ public:
     int Value() const { return FValue; }
     bool Enabled() const { return FEnabled; }
     // Takes effect at once on a shown window.
-    void SetEnabled(bool Enabled);
+    void SetEnabled(bool enabled);
 
 private:
     friend class TJSCustomButtons;
-    TJSCustomButton(TJSDialog& Dialog, int Value) : FDialog(Dialog), FValue(Value) {}
+    TJSCustomButton(TJSDialog& dialog, int value) : FDialog(dialog), FValue(value) {}
 
     TJSDialog& FDialog;
     int FValue;
@@ -37,14 +37,14 @@ private:
 // the life of the dialog.
 class TJSCustomButtons {
 public:
-    explicit TJSCustomButtons(TJSDialog& Dialog) : FDialog(Dialog) {}
+    explicit TJSCustomButtons(TJSDialog& dialog) : FDialog(dialog) {}
     TJSCustomButtons(const TJSCustomButtons&) = delete;
     TJSCustomButtons& operator=(const TJSCustomButtons&) = delete;
 
     TJSCustomButton& Add();
     int Count() const { return static_cast<int>(FItems.size()); }
     // Raises EJSDialogError for a position outside 0 .. Count - 1.
-    TJSCustomButton& Items(int Index) const;
+    TJSCustomButton& Items(int index) const;
 
 private:
     static constexpr int FirstValue = 100;

@@ -9,15 +9,15 @@ constexpr std::uint32_t InstructionColor = RGBColor(0, 51, 153);
 } // namespace
 
 TJSDefaultFontTable InitialJSDefaultFonts() {
-    TJSDefaultFontTable Table{};
-    Table[dfInstruction].Size = InstructionPoints;
-    Table[dfInstruction].Color = InstructionColor;
-    return Table;
+    TJSDefaultFontTable table{};
+    table[dfInstruction].Size = InstructionPoints;
+    table[dfInstruction].Color = InstructionColor;
+    return table;
 }
 
 TJSDefaultFontTable& TJSDefaultFonts() {
-    static TJSDefaultFontTable Table = InitialJSDefaultFonts();
-    return Table;
+    static TJSDefaultFontTable table = InitialJSDefaultFonts();
+    return table;
 }
 
 } // namespace vx::taskdialog

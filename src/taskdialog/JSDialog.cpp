@@ -17,55 +17,55 @@ constexpr const char* ContentIndexError = "Content line index out of bounds (%d)
 constexpr const char* ClickHandlerFailed = "A dialog's click handler failed: %s";
 
 TJSHelpHandler& HelpHandler() {
-    static TJSHelpHandler Handler;
-    return Handler;
+    static TJSHelpHandler handler;
+    return handler;
 }
 
 // The window a modal dialog belongs to: the active visible window, if any.
 QWidget* ModalParent() {
-    QWidget* Active = QApplication::activeWindow();
-    return Active != nullptr && Active->isVisible() ? Active : nullptr;
+    QWidget* active = QApplication::activeWindow();
+    return active != nullptr && active->isVisible() ? active : nullptr;
 }
 
 } // namespace
 
-TJSHelpHandler SetJSHelpHandler(TJSHelpHandler Handler) {
-    TJSHelpHandler Previous = std::move(HelpHandler());
-    HelpHandler() = std::move(Handler);
-    return Previous;
+TJSHelpHandler SetJSHelpHandler(TJSHelpHandler handler) {
+    TJSHelpHandler previous = std::move(HelpHandler());
+    HelpHandler() = std::move(handler);
+    return previous;
 }
 
 TJSDialog::TJSDialog() {
-    const TJSDefaultFontTable& Fonts = TJSDefaultFonts();
-    Header.Font = Fonts[dfHeader];
-    FInstruction.Font = Fonts[dfInstruction];
-    Footer.Font = Fonts[dfFooter];
-    Font = Fonts[dfText];
+    const TJSDefaultFontTable& fonts = TJSDefaultFonts();
+    Header.Font = fonts[dfHeader];
+    FInstruction.Font = fonts[dfInstruction];
+    Footer.Font = fonts[dfFooter];
+    Font = fonts[dfText];
 }
 
 TJSDialog::~TJSDialog() {
     delete FForm.data();
 }
 
-void TJSDialog::SetContent(const QStringList& Lines) {
-    FContent = Lines;
+void TJSDialog::SetContent(const QStringList& lines) {
+    FContent = lines;
     if (FForm) {
         FForm->UpdateTexts();
     }
 }
 
-void TJSDialog::SetContentLine(int Index, const QString& Text) {
-    if (Index < 0 || Index >= FContent.size()) {
-        throw EJSDialogError(Format(ContentIndexError, Index));
+void TJSDialog::SetContentLine(int index, const QString& text) {
+    if (index < 0 || index >= FContent.size()) {
+        throw EJSDialogError(Format(ContentIndexError, index));
     }
-    FContent[Index] = Text;
+    FContent[index] = text;
     if (FForm) {
         FForm->UpdateTexts();
     }
 }
 
-void TJSDialog::SetInstructionText(const QString& Text) {
-    FInstruction.Text = Text;
+void TJSDialog::SetInstructionText(const QString& text) {
+    FInstruction.Text = text;
     if (FForm) {
         FForm->UpdateTexts();
     }
@@ -85,12 +85,12 @@ int TJSDialog::Execute() {
         FForm->deleteLater();
         FForm.clear();
     }
-    const bool Modal = DialogOptions.Contains(doModal);
+    const bool modal = DialogOptions.Contains(doModal);
     // A modeless window lives on across Executes: it takes no parent whose end would take
     // it along.
-    FForm = new TJSTaskDialogForm(*this, Modal ? ModalParent() : nullptr);
+    FForm = new TJSTaskDialogForm(*this, modal ? ModalParent() : nullptr);
     FForm->PlaceWindow();
-    if (!Modal) {
+    if (!modal) {
         FForm->show();
         FForm->raise();
         FForm->activateWindow();
@@ -109,42 +109,42 @@ bool TJSDialog::VerificationChecked() const {
     return FVerificationKnown ? FVerificationState : Verification.InitialState;
 }
 
-bool TJSDialog::ButtonClicked(TJSControlType ControlType, QAbstractButton* Control, int Value,
-                              int Result) {
-    FModalResult = Result;
-    bool Handled = false;
+bool TJSDialog::ButtonClicked(TJSControlType controlType, QAbstractButton* control, int value,
+                              int result) {
+    FModalResult = result;
+    bool handled = false;
     if (OnControlClick) {
         try {
-            OnControlClick(*this, ControlType, Control, Value, Handled);
-        } catch (const std::exception& Error) {
+            OnControlClick(*this, controlType, control, value, handled);
+        } catch (const std::exception& error) {
             // Nothing may escape into the event loop; the window stays as it is.
-            qWarning("%s", Format(ClickHandlerFailed, Error.what()).c_str());
-            Handled = true;
+            qWarning("%s", Format(ClickHandlerFailed, error.what()).c_str());
+            handled = true;
         }
     }
-    return Handled;
+    return handled;
 }
 
-void TJSDialog::HelpRequested(THelpType Type) {
+void TJSDialog::HelpRequested(THelpType type) {
     if (HelpHandler()) {
-        HelpHandler()(Type, HelpContext, HelpKeyword);
+        HelpHandler()(type, HelpContext, HelpKeyword);
     }
 }
 
-void TJSDialog::LinkClicked(const QString& Target) {
+void TJSDialog::LinkClicked(const QString& target) {
     if (OnHyperlinkClick) {
-        OnHyperlinkClick(*this, Target);
+        OnHyperlinkClick(*this, target);
     }
 }
 
-void TJSDialog::CustomButtonChanged(const TJSCustomButton& Button) {
+void TJSDialog::CustomButtonChanged(const TJSCustomButton& button) {
     if (FForm) {
-        FForm->UpdateCustomButton(Button.Value() - CustomButtons.Items(0).Value());
+        FForm->UpdateCustomButton(button.Value() - CustomButtons.Items(0).Value());
     }
 }
 
-void TJSDialog::FormClosing(bool VerificationState) {
-    FVerificationState = VerificationState;
+void TJSDialog::FormClosing(bool verificationState) {
+    FVerificationState = verificationState;
     FVerificationKnown = true;
 }
 

@@ -24,19 +24,19 @@ public:
 
 class TJSDialog;
 
-// Runs after a button click, before the window would close; setting Handled keeps it open.
-// Value is a custom button's Value, or the TCommonButton of a common button.
-using TControlClickEvent = std::function<void(TJSDialog& Sender, TJSControlType ControlType,
-                                              QAbstractButton* Control, int Value, bool& Handled)>;
-// A link of a text was clicked; Target is its href.
-using THyperlinkClickEvent = std::function<void(TJSDialog& Sender, const QString& Target)>;
+// Runs after a button click, before the window would close; setting `handled` keeps it open.
+// `value` is a custom button's Value, or the TCommonButton of a common button.
+using TControlClickEvent = std::function<void(TJSDialog& sender, TJSControlType controlType,
+                                              QAbstractButton* control, int value, bool& handled)>;
+// A link of a text was clicked; `target` is its href.
+using THyperlinkClickEvent = std::function<void(TJSDialog& sender, const QString& target)>;
 // The application's help system: asked for a topic by number or by keyword.
 using TJSHelpHandler =
-    std::function<void(THelpType HelpType, int HelpContext, const QString& HelpKeyword)>;
+    std::function<void(THelpType helpType, int helpContext, const QString& helpKeyword)>;
 
 // Installs the application's help system for every dialog and returns the previous one.
 // Without one, help requests do nothing.
-TJSHelpHandler SetJSHelpHandler(TJSHelpHandler Handler);
+TJSHelpHandler SetJSHelpHandler(TJSHelpHandler handler);
 
 // Colours left invalid take the system's colour: the window colour for the body and the
 // header, the button face for the button bar and the footer.
@@ -120,14 +120,14 @@ public:
 
     // Content: one paragraph per line. Changes show at once on a shown window.
     const QStringList& Content() const { return FContent; }
-    void SetContent(const QStringList& Lines);
+    void SetContent(const QStringList& lines);
     // Raises EJSDialogError for a line outside 0 .. count - 1.
-    void SetContentLine(int Index, const QString& Text);
+    void SetContentLine(int index, const QString& text);
 
     const TInstructionOptions& Instruction() const { return FInstruction; }
     TInstructionOptions& Instruction() { return FInstruction; }
     // Shows at once on a shown window.
-    void SetInstructionText(const QString& Text);
+    void SetInstructionText(const QString& text);
 
     // Shows the dialog. A window that exists and is visible is only brought to the front
     // (-1). Otherwise a window is built from the properties: with doModal it runs modally
@@ -137,7 +137,7 @@ public:
 
     // Set when a button is clicked or the window is closed.
     int ModalResult() const { return FModalResult; }
-    void SetModalResult(int Result) { FModalResult = Result; }
+    void SetModalResult(int result) { FModalResult = result; }
 
     // The check box's state: the shown window's, else the one it closed with, else the
     // initial state.
@@ -150,12 +150,12 @@ private:
     friend class TJSCustomButton;
     friend class TJSTaskDialogForm;
 
-    // From the window: a button was clicked with that modal result; returns Handled.
-    bool ButtonClicked(TJSControlType ControlType, QAbstractButton* Control, int Value, int Result);
-    void HelpRequested(THelpType Type);
-    void LinkClicked(const QString& Target);
-    void CustomButtonChanged(const TJSCustomButton& Button);
-    void FormClosing(bool VerificationState);
+    // From the window: a button was clicked with that modal result; returns `handled`.
+    bool ButtonClicked(TJSControlType controlType, QAbstractButton* control, int value, int result);
+    void HelpRequested(THelpType type);
+    void LinkClicked(const QString& target);
+    void CustomButtonChanged(const TJSCustomButton& button);
+    void FormClosing(bool verificationState);
 
     QStringList FContent;
     TInstructionOptions FInstruction;

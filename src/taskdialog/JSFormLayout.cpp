@@ -45,55 +45,55 @@ constexpr int ScreenFrameWidth = 16;
 constexpr int ScreenFrameHeight = 48;
 constexpr int MinimumContentHeight = 48;
 
-QRect AvailableArea(const QWidget& Window) {
-    const QScreen* Screen = Window.screen();
-    return Screen != nullptr ? Screen->availableGeometry() : QRect(0, 0, 1280, 800);
+QRect AvailableArea(const QWidget& window) {
+    const QScreen* screen = window.screen();
+    return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
 }
 
-// Where Frame's top left goes so that it lies inside Area (its top left when it is larger).
-QPoint InsideArea(QRect Frame, const QRect& Area) {
-    Frame.moveRight(std::min(Frame.right(), Area.right()));
-    Frame.moveBottom(std::min(Frame.bottom(), Area.bottom()));
-    Frame.moveLeft(std::max(Frame.left(), Area.left()));
-    Frame.moveTop(std::max(Frame.top(), Area.top()));
-    return Frame.topLeft();
+// Where `frame`'s top left goes so that it lies inside `area` (its top left when it is larger).
+QPoint InsideArea(QRect frame, const QRect& area) {
+    frame.moveRight(std::min(frame.right(), area.right()));
+    frame.moveBottom(std::min(frame.bottom(), area.bottom()));
+    frame.moveLeft(std::max(frame.left(), area.left()));
+    frame.moveTop(std::max(frame.top(), area.top()));
+    return frame.topLeft();
 }
 
 } // namespace
 
-int TJSTaskDialogForm::Scaled(int Pixels) const {
-    return qRound(Pixels * logicalDpiY() / 96.0);
+int TJSTaskDialogForm::Scaled(int pixels) const {
+    return qRound(pixels * logicalDpiY() / 96.0);
 }
 
 void TJSTaskDialogForm::SizeButtons() {
     if (FButtonBar == nullptr) {
         return;
     }
-    const QFontMetrics Metrics(font());
-    const int MinimumButtonWidth =
-        Metrics.averageCharWidth() * ButtonMinimumDialogUnits / 4 - Scaled(ButtonWidthTrim);
-    const int Height =
-        std::max(Metrics.height() * ButtonHeightDialogUnits / 8 - Scaled(ButtonHeightTrim),
-                 Metrics.height() + Scaled(CaptionPadding));
-    const auto WidthOf = [&](const QPushButton* Button) {
-        const int Caption = Metrics.horizontalAdvance(CaptionWithoutAccelerator(Button->text())) +
+    const QFontMetrics metrics(font());
+    const int minimumButtonWidth =
+        metrics.averageCharWidth() * ButtonMinimumDialogUnits / 4 - Scaled(ButtonWidthTrim);
+    const int height =
+        std::max(metrics.height() * ButtonHeightDialogUnits / 8 - Scaled(ButtonHeightTrim),
+                 metrics.height() + Scaled(CaptionPadding));
+    const auto widthOf = [&](const QPushButton* button) {
+        const int caption = metrics.horizontalAdvance(CaptionWithoutAccelerator(button->text())) +
                             Scaled(CaptionPadding);
         // The style's own padding must never clip a caption.
-        return std::max({Caption, Button->sizeHint().width(), MinimumButtonWidth});
+        return std::max({caption, button->sizeHint().width(), minimumButtonWidth});
     };
-    int CommonWidth = 0;
-    for (const QPushButton* Button : FCommonButtons) {
-        if (Button != nullptr) {
-            CommonWidth = std::max(CommonWidth, WidthOf(Button));
+    int commonWidth = 0;
+    for (const QPushButton* button : FCommonButtons) {
+        if (button != nullptr) {
+            commonWidth = std::max(commonWidth, widthOf(button));
         }
     }
-    for (QPushButton* Button : FCommonButtons) {
-        if (Button != nullptr) {
-            Button->resize(CommonWidth, Height);
+    for (QPushButton* button : FCommonButtons) {
+        if (button != nullptr) {
+            button->resize(commonWidth, height);
         }
     }
-    for (QPushButton* Button : FCustomButtons) {
-        Button->resize(WidthOf(Button), Height);
+    for (QPushButton* button : FCustomButtons) {
+        button->resize(widthOf(button), height);
     }
 }
 
@@ -101,68 +101,68 @@ int TJSTaskDialogForm::ButtonRowWidth() const {
     if (FButtonBar == nullptr) {
         return 0;
     }
-    int Width = Scaled(ButtonRight);
-    int Buttons = 0;
-    const auto Add = [&](const QPushButton* Button) {
-        if (Button != nullptr && !Button->isHidden()) {
-            Width += Button->width() + (Buttons > 0 ? Scaled(ButtonGap) : 0);
-            ++Buttons;
+    int width = Scaled(ButtonRight);
+    int buttons = 0;
+    const auto add = [&](const QPushButton* button) {
+        if (button != nullptr && !button->isHidden()) {
+            width += button->width() + (buttons > 0 ? Scaled(ButtonGap) : 0);
+            ++buttons;
         }
     };
-    for (const QPushButton* Button : FCustomButtons) {
-        Add(Button);
+    for (const QPushButton* button : FCustomButtons) {
+        add(button);
     }
-    for (const QPushButton* Button : FCommonButtons) {
-        Add(Button);
+    for (const QPushButton* button : FCommonButtons) {
+        add(button);
     }
     if (FVerification != nullptr) {
-        Width +=
+        width +=
             Scaled(VerificationLeft) + FVerification->sizeHint().width() + Scaled(VerificationGap);
     } else {
-        Width += Scaled(Margin);
+        width += Scaled(Margin);
     }
-    return Width;
+    return width;
 }
 
-int TJSTaskDialogForm::HeaderHeight(int Width) const {
+int TJSTaskDialogForm::HeaderHeight(int width) const {
     if (FHeader == nullptr) {
         return 0;
     }
-    const QRect Glyph = FHeader->GlyphRect();
-    const int TextLeft = Glyph.isNull()
+    const QRect glyph = FHeader->GlyphRect();
+    const int textLeft = glyph.isNull()
                              ? Scaled(Margin)
-                             : Glyph.width() + Scaled(HeaderGlyphPadding / 2 + HeaderTextGap);
-    const int TextWidth = std::max(1, Width - TextLeft - Scaled(Margin));
-    const int TextHeight = FHeaderText->HeightForWidth(TextWidth);
-    const int Height = std::max(Glyph.height() + Scaled(HeaderGlyphPadding),
-                                TextHeight + Scaled(HeaderTextPadding));
+                             : glyph.width() + Scaled(HeaderGlyphPadding / 2 + HeaderTextGap);
+    const int textWidth = std::max(1, width - textLeft - Scaled(Margin));
+    const int textHeight = FHeaderText->HeightForWidth(textWidth);
+    const int height = std::max(glyph.height() + Scaled(HeaderGlyphPadding),
+                                textHeight + Scaled(HeaderTextPadding));
     FHeader->SetGlyph(FHeader->Glyph(),
-                      QPoint(Scaled(HeaderGlyphPadding / 2), (Height - Glyph.height()) / 2));
-    FHeaderText->setGeometry(TextLeft, (Height - TextHeight) / 2, TextWidth, TextHeight);
-    return Height;
+                      QPoint(Scaled(HeaderGlyphPadding / 2), (height - glyph.height()) / 2));
+    FHeaderText->setGeometry(textLeft, (height - textHeight) / 2, textWidth, textHeight);
+    return height;
 }
 
-void TJSTaskDialogForm::PlaceButtonBar(int Width) {
+void TJSTaskDialogForm::PlaceButtonBar(int width) {
     if (FButtonBar == nullptr) {
         return;
     }
-    const int Height = Scaled(ButtonBarHeight);
-    FButtonBar->resize(Width, Height);
-    int Right = Width - Scaled(ButtonRight);
-    const auto Place = [&](QPushButton* Button) {
-        if (Button != nullptr && !Button->isHidden()) {
-            Button->move(Right - Button->width(), (Height - Button->height()) / 2);
-            Right -= Button->width() + Scaled(ButtonGap);
+    const int height = Scaled(ButtonBarHeight);
+    FButtonBar->resize(width, height);
+    int right = width - Scaled(ButtonRight);
+    const auto place = [&](QPushButton* button) {
+        if (button != nullptr && !button->isHidden()) {
+            button->move(right - button->width(), (height - button->height()) / 2);
+            right -= button->width() + Scaled(ButtonGap);
         }
     };
-    std::for_each(FCommonButtons.rbegin(), FCommonButtons.rend(), Place);
-    std::for_each(FCustomButtons.rbegin(), FCustomButtons.rend(), Place);
+    std::for_each(FCommonButtons.rbegin(), FCommonButtons.rend(), place);
+    std::for_each(FCustomButtons.rbegin(), FCustomButtons.rend(), place);
     if (FVerification != nullptr) {
-        const QSize Hint = FVerification->sizeHint();
+        const QSize hint = FVerification->sizeHint();
         FVerification->setGeometry(
             Scaled(VerificationLeft),
-            std::min(Scaled(VerificationTop), std::max(0, Height - Hint.height())), Hint.width(),
-            Hint.height());
+            std::min(Scaled(VerificationTop), std::max(0, height - hint.height())), hint.width(),
+            hint.height());
     }
 }
 
@@ -170,75 +170,75 @@ void TJSTaskDialogForm::LayoutForm() {
     if (FDialog == nullptr) {
         return;
     }
-    const QRect Screen = AvailableArea(*this);
-    const int MaxWidth = Screen.width() - Scaled(ScreenFrameWidth);
-    const int MaxHeight = Screen.height() - Scaled(ScreenFrameHeight);
+    const QRect screen = AvailableArea(*this);
+    const int maxWidth = screen.width() - Scaled(ScreenFrameWidth);
+    const int maxHeight = screen.height() - Scaled(ScreenFrameHeight);
     SizeButtons();
 
-    const int IconWidth =
+    const int iconWidth =
         FMainIcon != nullptr ? FMainIcon->pixmap().deviceIndependentSize().toSize().width() : 0;
-    const int IconHeight =
+    const int iconHeight =
         FMainIcon != nullptr ? FMainIcon->pixmap().deviceIndependentSize().toSize().height() : 0;
-    const int IconSpace = IconWidth > 0 ? IconWidth + Scaled(IconGap) : 0;
-    const bool HasInstruction = !FInstruction->isHidden();
-    const bool HasContent = !FContent->isHidden();
+    const int iconSpace = iconWidth > 0 ? iconWidth + Scaled(IconGap) : 0;
+    const bool hasInstruction = !FInstruction->isHidden();
+    const bool hasContent = !FContent->isHidden();
 
-    int Width = FDialog->Width;
-    if (Width <= 0) {
-        const int TextWidth = HasInstruction
+    int width = FDialog->Width;
+    if (width <= 0) {
+        const int textWidth = hasInstruction
                                   ? FInstruction->NaturalWidth() + Scaled(InstructionSlack)
                                   : std::min(FContent->NaturalWidth(), Scaled(ContentMeasureBox)) +
                                         Scaled(ContentSlack);
-        Width = std::max(TextWidth + Scaled(SideMargins) + IconSpace, Scaled(MinimumWidth));
+        width = std::max(textWidth + Scaled(SideMargins) + iconSpace, Scaled(MinimumWidth));
     }
     // The screen bounds the texts' width; the button row always fits.
-    Width = std::max(std::min(Width, MaxWidth), ButtonRowWidth());
+    width = std::max(std::min(width, maxWidth), ButtonRowWidth());
 
-    const int HeaderBottom = HeaderHeight(Width);
+    const int headerBottom = HeaderHeight(width);
     if (FHeader != nullptr) {
-        FHeader->setGeometry(0, 0, Width, HeaderBottom);
+        FHeader->setGeometry(0, 0, width, headerBottom);
     }
-    const int TextLeft = Scaled(Margin) + IconSpace;
-    const int TextWidth = std::max(1, Width - TextLeft - Scaled(Margin));
-    const int InstructionTop = HeaderBottom + Scaled(Margin);
-    const int InstructionHeight = HasInstruction ? FInstruction->HeightForWidth(TextWidth) : 0;
-    const int ContentTop =
-        HasInstruction ? InstructionTop + InstructionHeight + Scaled(ContentGap) : InstructionTop;
-    int ContentHeight = HasContent ? FContent->HeightForWidth(TextWidth) : 0;
+    const int textLeft = Scaled(Margin) + iconSpace;
+    const int textWidth = std::max(1, width - textLeft - Scaled(Margin));
+    const int instructionTop = headerBottom + Scaled(Margin);
+    const int instructionHeight = hasInstruction ? FInstruction->HeightForWidth(textWidth) : 0;
+    const int contentTop =
+        hasInstruction ? instructionTop + instructionHeight + Scaled(ContentGap) : instructionTop;
+    int contentHeight = hasContent ? FContent->HeightForWidth(textWidth) : 0;
 
-    const int BarHeight = FButtonBar != nullptr ? Scaled(ButtonBarHeight) : 0;
-    const int FooterTextWidth = std::max(1, Width - 2 * Scaled(Margin));
-    const int FooterTextHeight =
-        FFooter != nullptr ? FFooterText->HeightForWidth(FooterTextWidth) : 0;
-    const int FooterHeight = FFooter != nullptr ? FooterTextHeight + 2 * Scaled(FooterPadding) : 0;
-    const auto BodyBottom = [&] {
-        const int TextBottom =
-            HasContent ? ContentTop + ContentHeight : InstructionTop + InstructionHeight;
-        return std::max(TextBottom, InstructionTop + IconHeight) + Scaled(BodyBottomGap);
+    const int barHeight = FButtonBar != nullptr ? Scaled(ButtonBarHeight) : 0;
+    const int footerTextWidth = std::max(1, width - 2 * Scaled(Margin));
+    const int footerTextHeight =
+        FFooter != nullptr ? FFooterText->HeightForWidth(footerTextWidth) : 0;
+    const int footerHeight = FFooter != nullptr ? footerTextHeight + 2 * Scaled(FooterPadding) : 0;
+    const auto bodyBottom = [&] {
+        const int textBottom =
+            hasContent ? contentTop + contentHeight : instructionTop + instructionHeight;
+        return std::max(textBottom, instructionTop + iconHeight) + Scaled(BodyBottomGap);
     };
     // A content too long for the screen scrolls inside its view.
-    const int Excess = BodyBottom() + BarHeight + FooterHeight - MaxHeight;
-    if (Excess > 0 && HasContent) {
-        ContentHeight -=
-            std::min(Excess, std::max(0, ContentHeight - Scaled(MinimumContentHeight)));
+    const int excess = bodyBottom() + barHeight + footerHeight - maxHeight;
+    if (excess > 0 && hasContent) {
+        contentHeight -=
+            std::min(excess, std::max(0, contentHeight - Scaled(MinimumContentHeight)));
     }
 
     if (FMainIcon != nullptr) {
-        FMainIcon->setGeometry(Scaled(Margin), InstructionTop, IconWidth, IconHeight);
+        FMainIcon->setGeometry(Scaled(Margin), instructionTop, iconWidth, iconHeight);
     }
-    FInstruction->setGeometry(TextLeft, InstructionTop, TextWidth, InstructionHeight);
-    FContent->setGeometry(TextLeft, ContentTop, TextWidth, ContentHeight);
-    const int BarTop = BodyBottom();
+    FInstruction->setGeometry(textLeft, instructionTop, textWidth, instructionHeight);
+    FContent->setGeometry(textLeft, contentTop, textWidth, contentHeight);
+    const int barTop = bodyBottom();
     if (FButtonBar != nullptr) {
-        FButtonBar->move(0, BarTop);
-        PlaceButtonBar(Width);
+        FButtonBar->move(0, barTop);
+        PlaceButtonBar(width);
     }
     if (FFooter != nullptr) {
-        FFooter->setGeometry(0, BarTop + BarHeight, Width, FooterHeight);
-        FFooterText->setGeometry(Scaled(Margin), Scaled(FooterPadding), FooterTextWidth,
-                                 FooterTextHeight);
+        FFooter->setGeometry(0, barTop + barHeight, width, footerHeight);
+        FFooterText->setGeometry(Scaled(Margin), Scaled(FooterPadding), footerTextWidth,
+                                 footerTextHeight);
     }
-    setFixedSize(Width, BarTop + BarHeight + FooterHeight);
+    setFixedSize(width, barTop + barHeight + footerHeight);
     if (isVisible()) {
         KeepOnScreen(); // a window that grew stays on the screen
     }
@@ -252,28 +252,28 @@ void TJSTaskDialogForm::PlaceWindow() {
     if (FDialog == nullptr) {
         return;
     }
-    const QRect Screen = AvailableArea(*this);
-    QPoint Center = Screen.center();
+    const QRect area = AvailableArea(*this);
+    QPoint center = area.center();
     switch (FDialog->Position) {
     case dpScreenCenter:
         break;
     case dpDesktopCenter:
         if (screen() != nullptr) {
-            Center = screen()->availableVirtualGeometry().center();
+            center = screen()->availableVirtualGeometry().center();
         }
         break;
     case dpMainFormCenter:
     case dpOwnerFormCenter:
         if (parentWidget() != nullptr) {
-            Center = parentWidget()->window()->frameGeometry().center();
+            center = parentWidget()->window()->frameGeometry().center();
         }
         break;
     case dpDesigned:
         return;
     }
-    QRect Frame(QPoint(0, 0), size());
-    Frame.moveCenter(Center);
-    move(InsideArea(Frame, Screen));
+    QRect frame(QPoint(0, 0), size());
+    frame.moveCenter(center);
+    move(InsideArea(frame, area));
 }
 
 } // namespace vx::taskdialog

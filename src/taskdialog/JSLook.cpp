@@ -15,39 +15,39 @@ constexpr int LargeIconPixels = 32;
 
 } // namespace
 
-QFont ToQFont(const TJSFontSettings& Settings) {
-    const QFont Message = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    QFont Font = Message;
-    if (!Settings.Name.empty()) {
-        Font.setFamilies({QString::fromStdString(Settings.Name)});
-    } else if (Message.family().isEmpty()) {
-        Font.setFamilies({QString::fromLatin1(FallbackFontName)});
+QFont ToQFont(const TJSFontSettings& settings) {
+    const QFont message = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    QFont font = message;
+    if (!settings.Name.empty()) {
+        font.setFamilies({QString::fromStdString(settings.Name)});
+    } else if (message.family().isEmpty()) {
+        font.setFamilies({QString::fromLatin1(FallbackFontName)});
     }
-    if (Settings.Size > 0) {
-        Font.setPointSize(Settings.Size);
-    } else if (Message.pointSize() <= 0) {
-        Font.setPointSize(FallbackFontPoints);
+    if (settings.Size > 0) {
+        font.setPointSize(settings.Size);
+    } else if (message.pointSize() <= 0) {
+        font.setPointSize(FallbackFontPoints);
     }
-    return Font;
+    return font;
 }
 
-QColor ToQColor(std::uint32_t Rgb) {
-    return QColor::fromRgb((Rgb >> 16) & 0xFF, (Rgb >> 8) & 0xFF, Rgb & 0xFF);
+QColor ToQColor(std::uint32_t rgb) {
+    return QColor::fromRgb((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-QIcon StandardIcon(TTaskDialogIcon Icon) {
-    QStyle* Style = QApplication::style();
-    switch (Icon) {
+QIcon StandardIcon(TTaskDialogIcon icon) {
+    QStyle* style = QApplication::style();
+    switch (icon) {
     case tdiWarning:
-        return Style->standardIcon(QStyle::SP_MessageBoxWarning);
+        return style->standardIcon(QStyle::SP_MessageBoxWarning);
     case tdiError:
-        return Style->standardIcon(QStyle::SP_MessageBoxCritical);
+        return style->standardIcon(QStyle::SP_MessageBoxCritical);
     case tdiInformation:
-        return Style->standardIcon(QStyle::SP_MessageBoxInformation);
+        return style->standardIcon(QStyle::SP_MessageBoxInformation);
     case tdiConfirmation:
-        return Style->standardIcon(QStyle::SP_MessageBoxQuestion);
+        return style->standardIcon(QStyle::SP_MessageBoxQuestion);
     case tdiShield:
-        return Style->standardIcon(QStyle::SP_VistaShield);
+        return style->standardIcon(QStyle::SP_VistaShield);
     case tdiCustom:
         return QApplication::windowIcon();
     case tdiNone:
@@ -56,19 +56,19 @@ QIcon StandardIcon(TTaskDialogIcon Icon) {
     return {};
 }
 
-QString CaptionWithoutAccelerator(const QString& Caption) {
-    QString Shown;
-    for (qsizetype I = 0; I < Caption.size(); ++I) {
-        if (Caption[I] == u'&' && I + 1 < Caption.size()) {
-            ++I;
+QString CaptionWithoutAccelerator(const QString& caption) {
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size()) {
+            ++i;
         }
-        Shown += Caption[I];
+        shown += caption[i];
     }
-    return Shown;
+    return shown;
 }
 
-int IconPixels(TJSIconSize Size) {
-    switch (Size) {
+int IconPixels(TJSIconSize size) {
+    switch (size) {
     case isSmall:
         return SmallIconPixels;
     case isMedium:

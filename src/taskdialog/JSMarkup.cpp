@@ -45,72 +45,72 @@ struct TToken {
 
 using TTokenSink = std::function<void(const TToken&)>;
 
-// The entity at Markup[At] ("&..."), its character and length; false when there is none.
-bool MatchEntity(const QString& Markup, qsizetype At, QChar& Character, qsizetype& Length) {
-    for (const TEntity& Entity : Entities) {
-        const QString Name = QStringLiteral("&") + QLatin1String(Entity.Name) + u';';
-        if (QStringView(Markup).mid(At).startsWith(Name, Qt::CaseInsensitive)) {
-            Character = QChar(Entity.Character);
-            Length = Name.size();
+// The entity at `markup[at]` ("&..."), its character and length; false when there is none.
+bool MatchEntity(const QString& markup, qsizetype at, QChar& character, qsizetype& length) {
+    for (const TEntity& entity : Entities) {
+        const QString name = QStringLiteral("&") + QLatin1String(entity.Name) + u';';
+        if (QStringView(markup).mid(at).startsWith(name, Qt::CaseInsensitive)) {
+            character = QChar(entity.Character);
+            length = name.size();
             return true;
         }
     }
     return false;
 }
 
-QString DecodeEntities(const QString& Text) {
-    QString Result;
-    for (qsizetype I = 0; I < Text.size();) {
-        QChar Character;
-        qsizetype Length = 0;
-        if (Text[I] == u'&' && MatchEntity(Text, I, Character, Length)) {
-            Result += Character;
-            I += Length;
+QString DecodeEntities(const QString& text) {
+    QString result;
+    for (qsizetype i = 0; i < text.size();) {
+        QChar character;
+        qsizetype length = 0;
+        if (text[i] == u'&' && MatchEntity(text, i, character, length)) {
+            result += character;
+            i += length;
         } else {
-            Result += Text[I++];
+            result += text[i++];
         }
     }
-    return Result;
+    return result;
 }
 
 // The target of an "a" tag's body (the text after "a"): href=value, the value in double or
 // single quotes or up to the next blank. Empty when there is no href.
-QString LinkTarget(QStringView Attributes) {
-    const qsizetype Href = Attributes.indexOf(QLatin1String("href"), 0, Qt::CaseInsensitive);
-    if (Href < 0) {
+QString LinkTarget(QStringView attributes) {
+    const qsizetype href = attributes.indexOf(QLatin1String("href"), 0, Qt::CaseInsensitive);
+    if (href < 0) {
         return {};
     }
-    QStringView Rest = Attributes.mid(Href + 4).trimmed();
-    if (!Rest.startsWith(u'=')) {
+    QStringView rest = attributes.mid(href + 4).trimmed();
+    if (!rest.startsWith(u'=')) {
         return {};
     }
-    Rest = Rest.mid(1).trimmed();
-    qsizetype End = 0;
-    if (!Rest.isEmpty() && (Rest[0] == u'"' || Rest[0] == u'\'')) {
-        const QChar Quote = Rest[0];
-        Rest = Rest.mid(1);
-        End = Rest.indexOf(Quote);
+    rest = rest.mid(1).trimmed();
+    qsizetype end = 0;
+    if (!rest.isEmpty() && (rest[0] == u'"' || rest[0] == u'\'')) {
+        const QChar quote = rest[0];
+        rest = rest.mid(1);
+        end = rest.indexOf(quote);
     } else {
-        End = Rest.indexOf(u' ');
+        end = rest.indexOf(u' ');
     }
-    return DecodeEntities((End < 0 ? Rest : Rest.left(End)).toString());
+    return DecodeEntities((end < 0 ? rest : rest.left(end)).toString());
 }
 
-// The tag whose body (between "<" and ">") is Body; false when it is none of ours.
-bool ParseTag(QStringView Body, TToken& Tag) {
-    const bool Closing = Body.startsWith(u'/');
-    const QStringView Name = Closing ? Body.mid(1) : Body;
-    for (int Style = 0; Style < StyleCount; ++Style) {
-        const QLatin1String TagName(StyleTags[static_cast<std::size_t>(Style)]);
-        const bool Exact = Name.compare(TagName, Qt::CaseInsensitive) == 0;
-        const bool LinkWithAttributes = !Closing && Style == sLink &&
-                                        Name.startsWith(TagName, Qt::CaseInsensitive) &&
-                                        Name.size() > 1 && Name[1].isSpace();
-        if (Exact || LinkWithAttributes) {
-            Tag.Kind = Closing ? TToken::tkClose : TToken::tkOpen;
-            Tag.Style = static_cast<TStyle>(Style);
-            if (LinkWithAttributes) {
-                Tag.LinkRef = LinkTarget(Name.mid(1));
+// The tag whose body (between "<" and ">") is `body`; false when it is none of ours.
+bool ParseTag(QStringView body, TToken& tag) {
+    const bool closing = body.startsWith(u'/');
+    const QStringView name = closing ? body.mid(1) : body;
+    for (int style = 0; style < StyleCount; ++style) {
+        const QLatin1String tagName(StyleTags[static_cast<std::size_t>(style)]);
+        const bool exact = name.compare(tagName, Qt::CaseInsensitive) == 0;
+        const bool linkWithAttributes = !closing && style == sLink &&
+                                        name.startsWith(tagName, Qt::CaseInsensitive) &&
+                                        name.size() > 1 && name[1].isSpace();
+        if (exact || linkWithAttributes) {
+            tag.Kind = closing ? TToken::tkClose : TToken::tkOpen;
+            tag.Style = static_cast<TStyle>(style);
+            if (linkWithAttributes) {
+                tag.LinkRef = LinkTarget(name.mid(1));
             }
             return true;
         }
@@ -118,161 +118,161 @@ bool ParseTag(QStringView Body, TToken& Tag) {
     return false;
 }
 
-// Splits Markup into tokens, balancing the tags: an unmatched closing tag is dropped, open
+// Splits `markup` into tokens, balancing the tags: an unmatched closing tag is dropped, open
 // tags are closed at the end.
-void Tokenize(const QString& Markup, const TTokenSink& Sink) {
-    std::array<int, StyleCount> Open{};
-    TToken Text;
-    const auto FlushText = [&] {
-        if (!Text.Text.isEmpty()) {
-            Sink(Text);
-            Text.Text.clear();
+void Tokenize(const QString& markup, const TTokenSink& sink) {
+    std::array<int, StyleCount> open{};
+    TToken text;
+    const auto flushText = [&] {
+        if (!text.Text.isEmpty()) {
+            sink(text);
+            text.Text.clear();
         }
     };
-    qsizetype NextGreater = -1;
-    for (qsizetype I = 0; I < Markup.size();) {
-        const QChar C = Markup[I];
-        if (C == u'\r' || C == u'\n') {
-            FlushText();
-            Sink(TToken{TToken::tkLineBreak, {}, {}, {}});
-            I += (C == u'\r' && I + 1 < Markup.size() && Markup[I + 1] == u'\n') ? 2 : 1;
+    qsizetype nextGreater = -1;
+    for (qsizetype i = 0; i < markup.size();) {
+        const QChar c = markup[i];
+        if (c == u'\r' || c == u'\n') {
+            flushText();
+            sink(TToken{TToken::tkLineBreak, {}, {}, {}});
+            i += (c == u'\r' && i + 1 < markup.size() && markup[i + 1] == u'\n') ? 2 : 1;
             continue;
         }
-        if (C == u'<') {
-            if (NextGreater < I) {
-                NextGreater = Markup.indexOf(u'>', I);
-                if (NextGreater < 0) {
-                    NextGreater = Markup.size();
+        if (c == u'<') {
+            if (nextGreater < i) {
+                nextGreater = markup.indexOf(u'>', i);
+                if (nextGreater < 0) {
+                    nextGreater = markup.size();
                 }
             }
-            TToken Tag;
-            if (NextGreater < Markup.size() && NextGreater - I <= MaxTagLength &&
-                ParseTag(QStringView(Markup).mid(I + 1, NextGreater - I - 1), Tag)) {
-                int& Count = Open[Tag.Style];
-                if (Tag.Kind == TToken::tkOpen || Count > 0) {
-                    FlushText();
-                    Count += Tag.Kind == TToken::tkOpen ? 1 : -1;
-                    Sink(Tag);
+            TToken tag;
+            if (nextGreater < markup.size() && nextGreater - i <= MaxTagLength &&
+                ParseTag(QStringView(markup).mid(i + 1, nextGreater - i - 1), tag)) {
+                int& count = open[tag.Style];
+                if (tag.Kind == TToken::tkOpen || count > 0) {
+                    flushText();
+                    count += tag.Kind == TToken::tkOpen ? 1 : -1;
+                    sink(tag);
                 }
-                I = NextGreater + 1;
+                i = nextGreater + 1;
                 continue;
             }
         }
-        QChar Character = C;
-        qsizetype Length = 1;
-        if (C == u'&') {
-            MatchEntity(Markup, I, Character, Length);
+        QChar character = c;
+        qsizetype length = 1;
+        if (c == u'&') {
+            MatchEntity(markup, i, character, length);
         }
-        Text.Text += Character;
-        I += Length;
+        text.Text += character;
+        i += length;
     }
-    FlushText();
-    for (int Style = StyleCount - 1; Style >= 0; --Style) {
-        for (int K = 0; K < Open[static_cast<std::size_t>(Style)]; ++K) {
-            Sink(TToken{TToken::tkClose, {}, static_cast<TStyle>(Style), {}});
+    flushText();
+    for (int style = StyleCount - 1; style >= 0; --style) {
+        for (int k = 0; k < open[static_cast<std::size_t>(style)]; ++k) {
+            sink(TToken{TToken::tkClose, {}, static_cast<TStyle>(style), {}});
         }
     }
 }
 
-// Text with break opportunities in its long words.
-QString Breakable(const QString& Text) {
-    QString Result;
-    Result.reserve(Text.size() + Text.size() / WordPiece);
-    qsizetype WordStart = 0;
-    for (qsizetype I = 0; I <= Text.size(); ++I) {
-        if (I < Text.size() && !Text[I].isSpace()) {
+// `text` with break opportunities in its long words.
+QString Breakable(const QString& text) {
+    QString result;
+    result.reserve(text.size() + text.size() / WordPiece);
+    qsizetype wordStart = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && !text[i].isSpace()) {
             continue;
         }
-        const QStringView Word = QStringView(Text).mid(WordStart, I - WordStart);
-        if (Word.size() > LongWord) {
-            qsizetype Piece = 0;
-            for (const QChar C : Word) {
+        const QStringView word = QStringView(text).mid(wordStart, i - wordStart);
+        if (word.size() > LongWord) {
+            qsizetype piece = 0;
+            for (const QChar c : word) {
                 // Never between the halves of a surrogate pair or before a combining mark.
-                if (Piece >= WordPiece && !C.isLowSurrogate() && !C.isMark()) {
-                    Result += QChar(MarkupWrapPoint);
-                    Piece = 0;
+                if (piece >= WordPiece && !c.isLowSurrogate() && !c.isMark()) {
+                    result += QChar(MarkupWrapPoint);
+                    piece = 0;
                 }
-                Result += C;
-                ++Piece;
+                result += c;
+                ++piece;
             }
         } else {
-            Result += Word;
+            result += word;
         }
-        if (I < Text.size()) {
-            Result += Text[I];
+        if (i < text.size()) {
+            result += text[i];
         }
-        WordStart = I + 1;
+        wordStart = i + 1;
     }
-    return Result;
+    return result;
 }
 
-QString TokensToHtml(const QString& Markup) {
-    QString Html;
-    std::vector<bool> LinkHasTarget; // a link without a target is no link
-    Tokenize(Markup, [&](const TToken& Token) {
-        switch (Token.Kind) {
+QString TokensToHtml(const QString& markup) {
+    QString html;
+    std::vector<bool> linkHasTarget; // a link without a target is no link
+    Tokenize(markup, [&](const TToken& token) {
+        switch (token.Kind) {
         case TToken::tkText:
-            Html += Breakable(Token.Text).toHtmlEscaped();
+            html += Breakable(token.Text).toHtmlEscaped();
             break;
         case TToken::tkLineBreak:
-            Html += QLatin1String(HtmlLineBreak);
+            html += QLatin1String(HtmlLineBreak);
             break;
         case TToken::tkOpen:
-            if (Token.Style != sLink) {
-                Html += u'<' + QLatin1String(StyleTags[Token.Style]) + u'>';
+            if (token.Style != sLink) {
+                html += u'<' + QLatin1String(StyleTags[token.Style]) + u'>';
             } else {
-                LinkHasTarget.push_back(!Token.LinkRef.isEmpty());
-                if (LinkHasTarget.back()) {
-                    Html += QStringLiteral("<a href=\"") + Token.LinkRef.toHtmlEscaped() +
+                linkHasTarget.push_back(!token.LinkRef.isEmpty());
+                if (linkHasTarget.back()) {
+                    html += QStringLiteral("<a href=\"") + token.LinkRef.toHtmlEscaped() +
                             QStringLiteral("\">");
                 }
             }
             break;
         case TToken::tkClose:
-            if (Token.Style != sLink) {
-                Html += QStringLiteral("</") + QLatin1String(StyleTags[Token.Style]) + u'>';
+            if (token.Style != sLink) {
+                html += QStringLiteral("</") + QLatin1String(StyleTags[token.Style]) + u'>';
             } else {
-                if (LinkHasTarget.back()) {
-                    Html += QStringLiteral("</a>");
+                if (linkHasTarget.back()) {
+                    html += QStringLiteral("</a>");
                 }
-                LinkHasTarget.pop_back();
+                linkHasTarget.pop_back();
             }
             break;
         }
     });
-    return Html;
+    return html;
 }
 
 } // namespace
 
-QString MarkupToHtml(const QString& Markup) {
-    return QLatin1String(HtmlPrefix) + TokensToHtml(Markup) + QLatin1String(HtmlSuffix);
+QString MarkupToHtml(const QString& markup) {
+    return QLatin1String(HtmlPrefix) + TokensToHtml(markup) + QLatin1String(HtmlSuffix);
 }
 
-QString MarkupLinesToHtml(const QStringList& Lines) {
-    QStringList Parts;
-    Parts.reserve(Lines.size());
-    for (const QString& Line : Lines) {
-        Parts << TokensToHtml(Line);
+QString MarkupLinesToHtml(const QStringList& lines) {
+    QStringList parts;
+    parts.reserve(lines.size());
+    for (const QString& line : lines) {
+        parts << TokensToHtml(line);
     }
-    return QLatin1String(HtmlPrefix) + Parts.join(QLatin1String(HtmlLineBreak)) +
+    return QLatin1String(HtmlPrefix) + parts.join(QLatin1String(HtmlLineBreak)) +
            QLatin1String(HtmlSuffix);
 }
 
-QString MarkupToPlainText(const QString& Markup) {
-    QString Plain;
-    Tokenize(Markup, [&](const TToken& Token) {
-        if (Token.Kind == TToken::tkText) {
-            Plain += Token.Text;
-        } else if (Token.Kind == TToken::tkLineBreak) {
-            Plain += u'\n';
+QString MarkupToPlainText(const QString& markup) {
+    QString plain;
+    Tokenize(markup, [&](const TToken& token) {
+        if (token.Kind == TToken::tkText) {
+            plain += token.Text;
+        } else if (token.Kind == TToken::tkLineBreak) {
+            plain += u'\n';
         }
     });
-    return Plain;
+    return plain;
 }
 
-QString EscapeMarkup(const QString& Text) {
-    return Text.toHtmlEscaped();
+QString EscapeMarkup(const QString& text) {
+    return text.toHtmlEscaped();
 }
 
 } // namespace vx::taskdialog

@@ -17,13 +17,13 @@ inline constexpr char16_t MarkupWrapPoint = 0x200B; // zero-width space
 
 // Qt rich text for the markup, blanks kept as written. Words longer than 128 characters get
 // zero-width spaces where they may wrap (TJSTextView leaves them out of what it copies).
-QString MarkupToHtml(const QString& Markup);
+QString MarkupToHtml(const QString& markup);
 // Several texts, each on its own line.
-QString MarkupLinesToHtml(const QStringList& Lines);
+QString MarkupLinesToHtml(const QStringList& lines);
 // The text without its markup, line breaks as "\n".
-QString MarkupToPlainText(const QString& Markup);
+QString MarkupToPlainText(const QString& markup);
 
-// Text that the markup shows exactly as given: "<", ">", "&" and '"' become entities.
-QString EscapeMarkup(const QString& Text);
+// `text` that the markup shows exactly as given: "<", ">", "&" and '"' become entities.
+QString EscapeMarkup(const QString& text);
 
 } // namespace vx::taskdialog

@@ -27,33 +27,33 @@ constexpr const char* HeadingFooter = "[Footer]";
 constexpr const char* CheckedBox = "[x] ";
 constexpr const char* UncheckedBox = "[ ] ";
 
-QColor OrRole(const QColor& Color, QPalette::ColorRole Role) {
-    return Color.isValid() ? Color : QApplication::palette().color(Role);
+QColor OrRole(const QColor& color, QPalette::ColorRole role) {
+    return color.isValid() ? color : QApplication::palette().color(role);
 }
 
 } // namespace
 
-TJSTaskDialogForm::TJSTaskDialogForm(TJSDialog& Dialog, QWidget* Parent)
-    : QDialog(Parent), FDialog(&Dialog) {
+TJSTaskDialogForm::TJSTaskDialogForm(TJSDialog& dialog, QWidget* parent)
+    : QDialog(parent), FDialog(&dialog) {
     setObjectName(QStringLiteral("JSTaskDialogForm"));
-    Qt::WindowFlags Flags =
+    Qt::WindowFlags flags =
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
-    if (Dialog.AllowCancel) {
-        Flags |= Qt::WindowCloseButtonHint;
+    if (dialog.AllowCancel) {
+        flags |= Qt::WindowCloseButtonHint;
     }
-    if (Dialog.AllowMinimize) {
-        Flags |= Qt::WindowMinimizeButtonHint;
+    if (dialog.AllowMinimize) {
+        flags |= Qt::WindowMinimizeButtonHint;
     }
-    if (Dialog.DialogOptions.Contains(doTopMost)) {
-        Flags |= Qt::WindowStaysOnTopHint;
+    if (dialog.DialogOptions.Contains(doTopMost)) {
+        flags |= Qt::WindowStaysOnTopHint;
     }
-    setWindowFlags(Flags);
-    setWindowTitle(Dialog.Title);
+    setWindowFlags(flags);
+    setWindowTitle(dialog.Title);
     setAutoFillBackground(true);
-    QPalette Colors = palette();
-    Colors.setColor(QPalette::Window, OrRole(Dialog.Color, QPalette::Base));
-    setPalette(Colors);
-    setFont(ToQFont(Dialog.UseDefaultFonts ? TJSDefaultFonts()[dfText] : Dialog.Font));
+    QPalette colors = palette();
+    colors.setColor(QPalette::Window, OrRole(dialog.Color, QPalette::Base));
+    setPalette(colors);
+    setFont(ToQFont(dialog.UseDefaultFonts ? TJSDefaultFonts()[dfText] : dialog.Font));
 
     BuildHeader();
     BuildBody();
@@ -65,86 +65,86 @@ TJSTaskDialogForm::TJSTaskDialogForm(TJSDialog& Dialog, QWidget* Parent)
 TJSTaskDialogForm::~TJSTaskDialogForm() = default;
 
 void TJSTaskDialogForm::BuildHeader() {
-    const THeaderOptions& Header = FDialog->Header;
-    if (!Header.Visible) {
+    const THeaderOptions& header = FDialog->Header;
+    if (!header.Visible) {
         return;
     }
     FHeader = new TJSBand(this);
     FHeader->setObjectName(QStringLiteral("HeaderBand"));
-    if (Header.Gradient.Enabled) {
-        FHeader->SetGradient(Header.Gradient.StartColor, Header.Gradient.EndColor,
-                             Header.Gradient.Direction);
+    if (header.Gradient.Enabled) {
+        FHeader->SetGradient(header.Gradient.StartColor, header.Gradient.EndColor,
+                             header.Gradient.Direction);
     } else {
-        FHeader->SetColor(OrRole(Header.Color, QPalette::Base));
+        FHeader->SetColor(OrRole(header.Color, QPalette::Base));
     }
-    QPixmap Glyph;
-    if (Header.Icon == tdiCustom) {
-        Glyph = Header.Glyph;
-    } else if (const QIcon Icon = StandardIcon(Header.Icon); !Icon.isNull()) {
-        const int Edge = Scaled(IconPixels(Header.IconSize));
-        Glyph = Icon.pixmap(QSize(Edge, Edge), devicePixelRatioF());
+    QPixmap glyph;
+    if (header.Icon == tdiCustom) {
+        glyph = header.Glyph;
+    } else if (const QIcon icon = StandardIcon(header.Icon); !icon.isNull()) {
+        const int edge = Scaled(IconPixels(header.IconSize));
+        glyph = icon.pixmap(QSize(edge, edge), devicePixelRatioF());
     }
-    FHeader->SetGlyph(Glyph, QPoint());
+    FHeader->SetGlyph(glyph, QPoint());
     FHeaderText = new TJSTextView(FHeader);
     FHeaderText->setObjectName(QStringLiteral("HeaderText"));
     FHeaderText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    FHeaderText->setFont(ToQFont(Header.Font));
-    FHeaderText->SetTextColor(ToQColor(Header.Font.Color));
-    FHeaderText->setHtml(MarkupToHtml(Header.Text));
-    connect(FHeaderText, &QTextBrowser::anchorClicked, this, [this](const QUrl& Target) {
+    FHeaderText->setFont(ToQFont(header.Font));
+    FHeaderText->SetTextColor(ToQColor(header.Font.Color));
+    FHeaderText->setHtml(MarkupToHtml(header.Text));
+    connect(FHeaderText, &QTextBrowser::anchorClicked, this, [this](const QUrl& target) {
         if (FDialog) {
-            FDialog->LinkClicked(Target.toString());
+            FDialog->LinkClicked(target.toString());
         }
     });
 }
 
 void TJSTaskDialogForm::BuildBody() {
-    const QIcon Icon = StandardIcon(FDialog->MainIcon);
-    if (!Icon.isNull()) {
+    const QIcon icon = StandardIcon(FDialog->MainIcon);
+    if (!icon.isNull()) {
         FMainIcon = new QLabel(this);
         FMainIcon->setObjectName(QStringLiteral("MainIcon"));
-        const int Edge = Scaled(IconPixels(isLarge));
-        FMainIcon->setPixmap(Icon.pixmap(QSize(Edge, Edge), devicePixelRatioF()));
+        const int edge = Scaled(IconPixels(isLarge));
+        FMainIcon->setPixmap(icon.pixmap(QSize(edge, edge), devicePixelRatioF()));
     }
-    const auto AddView = [this](const char* Name) {
-        auto* View = new TJSTextView(this);
-        View->setObjectName(QLatin1String(Name));
-        connect(View, &QTextBrowser::anchorClicked, this, [this](const QUrl& Target) {
+    const auto addView = [this](const char* name) {
+        auto* view = new TJSTextView(this);
+        view->setObjectName(QLatin1String(name));
+        connect(view, &QTextBrowser::anchorClicked, this, [this](const QUrl& target) {
             if (FDialog) {
-                FDialog->LinkClicked(Target.toString());
+                FDialog->LinkClicked(target.toString());
             }
         });
-        return View;
+        return view;
     };
-    FInstruction = AddView("Instruction");
+    FInstruction = addView("Instruction");
     FInstruction->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    const TJSFontSettings& InstructionFont =
+    const TJSFontSettings& instructionFont =
         FDialog->UseDefaultFonts ? TJSDefaultFonts()[dfInstruction] : FDialog->Instruction().Font;
-    FInstruction->setFont(ToQFont(InstructionFont));
-    FInstruction->SetTextColor(ToQColor(InstructionFont.Color));
-    FContent = AddView("Content");
-    const TJSFontSettings& TextFont =
+    FInstruction->setFont(ToQFont(instructionFont));
+    FInstruction->SetTextColor(ToQColor(instructionFont.Color));
+    FContent = addView("Content");
+    const TJSFontSettings& textFont =
         FDialog->UseDefaultFonts ? TJSDefaultFonts()[dfText] : FDialog->Font;
-    FContent->SetTextColor(ToQColor(TextFont.Color));
+    FContent->SetTextColor(ToQColor(textFont.Color));
 }
 
-QPushButton* TJSTaskDialogForm::AddButton(const QString& Caption) {
-    auto* Button = new QPushButton(Caption, FButtonBar);
-    Button->setAutoDefault(false);
-    return Button;
+QPushButton* TJSTaskDialogForm::AddButton(const QString& caption) {
+    auto* button = new QPushButton(caption, FButtonBar);
+    button->setAutoDefault(false);
+    return button;
 }
 
 void TJSTaskDialogForm::BuildButtonBar() {
-    const TButtonBarOptions& Bar = FDialog->ButtonBar;
-    if (!Bar.Visible) {
+    const TButtonBarOptions& bar = FDialog->ButtonBar;
+    if (!bar.Visible) {
         return;
     }
     FButtonBar = new TJSBand(this);
     FButtonBar->setObjectName(QStringLiteral("ButtonBar"));
-    const QColor Face = OrRole(Bar.Color, QPalette::Button);
-    FButtonBar->SetColor(Face);
-    if (Bar.ShowDivider) {
-        FButtonBar->SetDivider(Face.darker(115));
+    const QColor face = OrRole(bar.Color, QPalette::Button);
+    FButtonBar->SetColor(face);
+    if (bar.ShowDivider) {
+        FButtonBar->SetDivider(face.darker(115));
     }
     if (FDialog->Verification.Visible) {
         FVerification = new QCheckBox(FDialog->Verification.Text, FButtonBar);
@@ -152,135 +152,135 @@ void TJSTaskDialogForm::BuildButtonBar() {
         FVerification->setChecked(FDialog->Verification.InitialState);
     }
 
-    QPushButton* DefaultButton = nullptr;
-    for (int Index = 0; Index < FDialog->CustomButtons.Count(); ++Index) {
-        const TJSCustomButton& Item = FDialog->CustomButtons.Items(Index);
-        QPushButton* Button = AddButton(Item.Caption);
-        Button->setObjectName(QStringLiteral("CustomButton%1").arg(Index));
-        Button->setVisible(Item.Visible);
-        Button->setEnabled(Item.Enabled());
-        connect(Button, &QPushButton::clicked, this, [this, Index] { CustomButtonClicked(Index); });
-        FCustomButtons.push_back(Button);
-        if (Item.Default && DefaultButton == nullptr) {
-            DefaultButton = Button;
+    QPushButton* defaultButton = nullptr;
+    for (int index = 0; index < FDialog->CustomButtons.Count(); ++index) {
+        const TJSCustomButton& item = FDialog->CustomButtons.Items(index);
+        QPushButton* button = AddButton(item.Caption);
+        button->setObjectName(QStringLiteral("CustomButton%1").arg(index));
+        button->setVisible(item.Visible);
+        button->setEnabled(item.Enabled());
+        connect(button, &QPushButton::clicked, this, [this, index] { CustomButtonClicked(index); });
+        FCustomButtons.push_back(button);
+        if (item.Default && defaultButton == nullptr) {
+            defaultButton = button;
         }
-        if (Item.Cancel && FCancelButton == nullptr) {
-            FCancelButton = Button;
+        if (item.Cancel && FCancelButton == nullptr) {
+            FCancelButton = button;
         }
     }
-    for (int Value = 0; Value < CommonButtonCount; ++Value) {
-        const auto Common = static_cast<TCommonButton>(Value);
-        if (!Bar.Buttons.Contains(Common)) {
+    for (int value = 0; value < CommonButtonCount; ++value) {
+        const auto common = static_cast<TCommonButton>(value);
+        if (!bar.Buttons.Contains(common)) {
             continue;
         }
-        QPushButton* Button = AddButton(QString::fromUtf8(CommonButtonCaption(Common)));
-        Button->setObjectName(QStringLiteral("CommonButton%1").arg(Value));
-        connect(Button, &QPushButton::clicked, this,
-                [this, Common] { CommonButtonClicked(Common); });
-        FCommonButtons[static_cast<std::size_t>(Value)] = Button;
+        QPushButton* button = AddButton(QString::fromUtf8(CommonButtonCaption(common)));
+        button->setObjectName(QStringLiteral("CommonButton%1").arg(value));
+        connect(button, &QPushButton::clicked, this,
+                [this, common] { CommonButtonClicked(common); });
+        FCommonButtons[static_cast<std::size_t>(value)] = button;
     }
-    if (DefaultButton == nullptr && Bar.UseDefault) {
-        DefaultButton = CommonButton(Bar.Default);
+    if (defaultButton == nullptr && bar.UseDefault) {
+        defaultButton = CommonButton(bar.Default);
     }
-    if (FCancelButton == nullptr && Bar.UseCancel) {
-        FCancelButton = CommonButton(Bar.Cancel);
+    if (FCancelButton == nullptr && bar.UseCancel) {
+        FCancelButton = CommonButton(bar.Cancel);
     }
-    if (DefaultButton != nullptr) {
-        DefaultButton->setDefault(true);
-        DefaultButton->setFocus();
+    if (defaultButton != nullptr) {
+        defaultButton->setDefault(true);
+        defaultButton->setFocus();
     }
 }
 
 void TJSTaskDialogForm::BuildFooter() {
-    const TFooterOptions& Footer = FDialog->Footer;
-    if (!Footer.Visible) {
+    const TFooterOptions& footer = FDialog->Footer;
+    if (!footer.Visible) {
         return;
     }
     FFooter = new TJSBand(this);
     FFooter->setObjectName(QStringLiteral("FooterBand"));
-    const QColor Face = OrRole(Footer.Color, QPalette::Button);
-    FFooter->SetColor(Face);
-    FFooter->SetDivider(Face.darker(115));
+    const QColor face = OrRole(footer.Color, QPalette::Button);
+    FFooter->SetColor(face);
+    FFooter->SetDivider(face.darker(115));
     FFooterText = new TJSTextView(FFooter);
     FFooterText->setObjectName(QStringLiteral("FooterText"));
     FFooterText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    const TJSFontSettings& FooterFont =
-        FDialog->UseDefaultFonts ? TJSDefaultFonts()[dfFooter] : Footer.Font;
-    FFooterText->setFont(ToQFont(FooterFont));
-    FFooterText->SetTextColor(ToQColor(FooterFont.Color));
-    FFooterText->setHtml(MarkupToHtml(Footer.Text));
-    connect(FFooterText, &QTextBrowser::anchorClicked, this, [this](const QUrl& Target) {
+    const TJSFontSettings& footerFont =
+        FDialog->UseDefaultFonts ? TJSDefaultFonts()[dfFooter] : footer.Font;
+    FFooterText->setFont(ToQFont(footerFont));
+    FFooterText->SetTextColor(ToQColor(footerFont.Color));
+    FFooterText->setHtml(MarkupToHtml(footer.Text));
+    connect(FFooterText, &QTextBrowser::anchorClicked, this, [this](const QUrl& target) {
         if (FDialog) {
-            FDialog->LinkClicked(Target.toString());
+            FDialog->LinkClicked(target.toString());
         }
     });
 }
 
-QPushButton* TJSTaskDialogForm::CommonButton(TCommonButton Button) const {
-    return FCommonButtons.at(static_cast<std::size_t>(Button));
+QPushButton* TJSTaskDialogForm::CommonButton(TCommonButton button) const {
+    return FCommonButtons.at(static_cast<std::size_t>(button));
 }
 
-QPushButton* TJSTaskDialogForm::CustomButton(int Index) const {
-    if (Index < 0 || static_cast<std::size_t>(Index) >= FCustomButtons.size()) {
+QPushButton* TJSTaskDialogForm::CustomButton(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= FCustomButtons.size()) {
         return nullptr;
     }
-    return FCustomButtons[static_cast<std::size_t>(Index)];
+    return FCustomButtons[static_cast<std::size_t>(index)];
 }
 
 void TJSTaskDialogForm::UpdateTexts() {
     if (FDialog == nullptr) {
         return;
     }
-    const QString& Instruction = FDialog->Instruction().Text;
-    FInstruction->setHtml(MarkupToHtml(Instruction));
-    FInstruction->setVisible(!Instruction.isEmpty());
+    const QString& instruction = FDialog->Instruction().Text;
+    FInstruction->setHtml(MarkupToHtml(instruction));
+    FInstruction->setVisible(!instruction.isEmpty());
     FContent->setHtml(MarkupLinesToHtml(FDialog->Content()));
     FContent->setVisible(!FDialog->Content().isEmpty());
     LayoutForm();
 }
 
-void TJSTaskDialogForm::UpdateCustomButton(int Index) {
-    QPushButton* Button = CustomButton(Index);
-    if (FDialog != nullptr && Button != nullptr) {
-        Button->setEnabled(FDialog->CustomButtons.Items(Index).Enabled());
+void TJSTaskDialogForm::UpdateCustomButton(int index) {
+    QPushButton* button = CustomButton(index);
+    if (FDialog != nullptr && button != nullptr) {
+        button->setEnabled(FDialog->CustomButtons.Items(index).Enabled());
     }
 }
 
-void TJSTaskDialogForm::CommonButtonClicked(TCommonButton Button) {
+void TJSTaskDialogForm::CommonButtonClicked(TCommonButton button) {
     if (FDialog == nullptr) {
         return;
     }
-    if (Button == cbHelp) {
+    if (button == cbHelp) {
         FDialog->HelpRequested(htContext);
         return;
     }
-    ReportClick(ctCommonButton, CommonButton(Button), Button, CommonButtonResult(Button));
+    ReportClick(ctCommonButton, CommonButton(button), button, CommonButtonResult(button));
 }
 
-void TJSTaskDialogForm::CustomButtonClicked(int Index) {
+void TJSTaskDialogForm::CustomButtonClicked(int index) {
     if (FDialog == nullptr) {
         return;
     }
-    const TJSCustomButton& Item = FDialog->CustomButtons.Items(Index);
-    ReportClick(ctCustomButton, CustomButton(Index), Item.Value(), Item.ModalResult);
+    const TJSCustomButton& item = FDialog->CustomButtons.Items(index);
+    ReportClick(ctCustomButton, CustomButton(index), item.Value(), item.ModalResult);
 }
 
-void TJSTaskDialogForm::ReportClick(TJSControlType ControlType, QAbstractButton* Control, int Value,
-                                    int Result) {
+void TJSTaskDialogForm::ReportClick(TJSControlType controlType, QAbstractButton* control, int value,
+                                    int result) {
     // The handler may run a nested event loop in which this window is replaced.
-    const QPointer<TJSTaskDialogForm> Self(this);
-    const bool Handled = FDialog->ButtonClicked(ControlType, Control, Value, Result);
-    if (Self && FDialog != nullptr && !Handled) {
-        CloseWith(Result);
+    const QPointer<TJSTaskDialogForm> self(this);
+    const bool handled = FDialog->ButtonClicked(controlType, control, value, result);
+    if (self && FDialog != nullptr && !handled) {
+        CloseWith(result);
     }
 }
 
-void TJSTaskDialogForm::CloseWith(int Result) {
+void TJSTaskDialogForm::CloseWith(int result) {
     if (FDialog != nullptr) {
-        FDialog->SetModalResult(Result);
+        FDialog->SetModalResult(result);
         FDialog->FormClosing(FVerification != nullptr && FVerification->isChecked());
     }
-    done(Result);
+    done(result);
 }
 
 void TJSTaskDialogForm::CancelPressed() {
@@ -300,40 +300,40 @@ void TJSTaskDialogForm::reject() {
     }
 }
 
-void TJSTaskDialogForm::closeEvent(QCloseEvent* Event) {
+void TJSTaskDialogForm::closeEvent(QCloseEvent* event) {
     if (FDialog == nullptr) {
-        QDialog::closeEvent(Event);
+        QDialog::closeEvent(event);
         return;
     }
     if (!FDialog->AllowCancel) {
-        Event->ignore();
+        event->ignore();
         return;
     }
     if (isVisible()) {
         CloseWith(mrCancel);
     }
-    Event->accept();
+    event->accept();
 }
 
-void TJSTaskDialogForm::showEvent(QShowEvent* Event) {
-    QDialog::showEvent(Event);
+void TJSTaskDialogForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
     KeepOnScreen(); // now the frame's size is known
 }
 
-void TJSTaskDialogForm::keyPressEvent(QKeyEvent* Event) {
-    if (Event->matches(QKeySequence::Copy)) {
+void TJSTaskDialogForm::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
         CopyToClipboard();
         return;
     }
-    if (Event->key() == Qt::Key_Escape && Event->modifiers() == Qt::NoModifier) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         CancelPressed();
         return;
     }
-    if (Event->key() == Qt::Key_F1 && FDialog != nullptr) {
+    if (event->key() == Qt::Key_F1 && FDialog != nullptr) {
         FDialog->HelpRequested(FDialog->HelpType);
         return;
     }
-    QDialog::keyPressEvent(Event);
+    QDialog::keyPressEvent(event);
 }
 
 void TJSTaskDialogForm::CopyToClipboard() {
@@ -345,47 +345,47 @@ QString TJSTaskDialogForm::ClipboardText() const {
     if (FDialog == nullptr) {
         return {};
     }
-    QStringList Sections;
-    const auto AddSection = [&Sections](const char* Heading, const QString& Text) {
-        Sections << QLatin1String(Heading) + u'\n' + Text;
+    QStringList sections;
+    const auto addSection = [&sections](const char* heading, const QString& text) {
+        sections << QLatin1String(heading) + u'\n' + text;
     };
-    AddSection(HeadingTitle, FDialog->Title);
+    addSection(HeadingTitle, FDialog->Title);
     if (FDialog->Header.Visible && !FDialog->Header.Text.isEmpty()) {
-        AddSection(HeadingHeader, MarkupToPlainText(FDialog->Header.Text));
+        addSection(HeadingHeader, MarkupToPlainText(FDialog->Header.Text));
     }
     if (!FDialog->Instruction().Text.isEmpty()) {
-        AddSection(HeadingInstruction, MarkupToPlainText(FDialog->Instruction().Text));
+        addSection(HeadingInstruction, MarkupToPlainText(FDialog->Instruction().Text));
     }
     if (!FDialog->Content().isEmpty()) {
-        QStringList Lines;
-        for (const QString& Line : FDialog->Content()) {
-            Lines << MarkupToPlainText(Line);
+        QStringList lines;
+        for (const QString& line : FDialog->Content()) {
+            lines << MarkupToPlainText(line);
         }
-        AddSection(HeadingContent, Lines.join(u'\n'));
+        addSection(HeadingContent, lines.join(u'\n'));
     }
-    QStringList Controls;
+    QStringList controls;
     if (FVerification != nullptr) {
-        Controls << QLatin1String(FVerification->isChecked() ? CheckedBox : UncheckedBox) +
+        controls << QLatin1String(FVerification->isChecked() ? CheckedBox : UncheckedBox) +
                         FVerification->text();
     }
-    const auto AddButtonCaption = [&Controls](const QPushButton* Button) {
-        if (Button != nullptr && !Button->isHidden()) {
-            Controls << u'[' + CaptionWithoutAccelerator(Button->text()) + u']';
+    const auto addButtonCaption = [&controls](const QPushButton* button) {
+        if (button != nullptr && !button->isHidden()) {
+            controls << u'[' + CaptionWithoutAccelerator(button->text()) + u']';
         }
     };
-    for (const QPushButton* Button : FCustomButtons) {
-        AddButtonCaption(Button);
+    for (const QPushButton* button : FCustomButtons) {
+        addButtonCaption(button);
     }
-    for (const QPushButton* Button : FCommonButtons) {
-        AddButtonCaption(Button);
+    for (const QPushButton* button : FCommonButtons) {
+        addButtonCaption(button);
     }
-    if (!Controls.isEmpty()) {
-        Sections << Controls.join(u' ');
+    if (!controls.isEmpty()) {
+        sections << controls.join(u' ');
     }
     if (FDialog->Footer.Visible && !FDialog->Footer.Text.isEmpty()) {
-        AddSection(HeadingFooter, MarkupToPlainText(FDialog->Footer.Text));
+        addSection(HeadingFooter, MarkupToPlainText(FDialog->Footer.Text));
     }
-    return Sections.join(QLatin1String("\n\n")) + u'\n';
+    return sections.join(QLatin1String("\n\n")) + u'\n';
 }
 
 } // namespace vx::taskdialog

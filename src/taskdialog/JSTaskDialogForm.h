@@ -27,7 +27,7 @@ class TJSTextView;
 class TJSTaskDialogForm : public QDialog {
     Q_OBJECT
 public:
-    TJSTaskDialogForm(TJSDialog& Dialog, QWidget* Parent);
+    TJSTaskDialogForm(TJSDialog& dialog, QWidget* parent);
     ~TJSTaskDialogForm() override;
 
     // The dialog lets go of this window (it is being replaced); it then reports nothing.
@@ -36,7 +36,7 @@ public:
     // Shows the dialog's current instruction and content, and lays the window out again.
     void UpdateTexts();
     // Shows a custom button's current enabled state.
-    void UpdateCustomButton(int Index);
+    void UpdateCustomButton(int index);
     // Places the window as the dialog's Position asks, inside the screen.
     void PlaceWindow();
     // Moves the window, frame included, inside the screen's available area.
@@ -53,8 +53,8 @@ public:
     TJSTextView* ContentView() const { return FContent; }
     TJSBand* ButtonBar() const { return FButtonBar; }
     QCheckBox* VerificationCheckBox() const { return FVerification; }
-    QPushButton* CommonButton(TCommonButton Button) const;
-    QPushButton* CustomButton(int Index) const;
+    QPushButton* CommonButton(TCommonButton button) const;
+    QPushButton* CustomButton(int index) const;
     TJSBand* FooterBand() const { return FFooter; }
     TJSTextView* FooterView() const { return FFooterText; }
 
@@ -62,31 +62,31 @@ public slots:
     void reject() override;
 
 protected:
-    void keyPressEvent(QKeyEvent* Event) override;
-    void showEvent(QShowEvent* Event) override;
-    void closeEvent(QCloseEvent* Event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildHeader();
     void BuildBody();
     void BuildButtonBar();
     void BuildFooter();
-    QPushButton* AddButton(const QString& Caption);
-    void CommonButtonClicked(TCommonButton Button);
-    void CustomButtonClicked(int Index);
-    // Runs the click through the dialog and closes with Result unless it was handled.
-    void ReportClick(TJSControlType ControlType, QAbstractButton* Control, int Value, int Result);
-    void CloseWith(int Result);
+    QPushButton* AddButton(const QString& caption);
+    void CommonButtonClicked(TCommonButton button);
+    void CustomButtonClicked(int index);
+    // Runs the click through the dialog and closes with `result` unless it was handled.
+    void ReportClick(TJSControlType controlType, QAbstractButton* control, int value, int result);
+    void CloseWith(int result);
     void CancelPressed();
     void CopyToClipboard();
 
     // Layout (JSFormLayout.cpp).
-    int Scaled(int Pixels) const;
+    int Scaled(int pixels) const;
     void LayoutForm();
     void SizeButtons();
     int ButtonRowWidth() const;
-    int HeaderHeight(int Width) const;
-    void PlaceButtonBar(int Width);
+    int HeaderHeight(int width) const;
+    void PlaceButtonBar(int width);
 
     TJSDialog* FDialog;
     TJSBand* FHeader = nullptr;

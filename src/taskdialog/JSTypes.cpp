@@ -16,12 +16,12 @@ constexpr std::array<const char*, CommonButtonCount> CommonButtonCaptions{
 
 } // namespace
 
-int CommonButtonResult(TCommonButton Button) {
-    return CommonButtonResults.at(static_cast<std::size_t>(Button));
+int CommonButtonResult(TCommonButton button) {
+    return CommonButtonResults.at(static_cast<std::size_t>(button));
 }
 
-const char* CommonButtonCaption(TCommonButton Button) {
-    return CommonButtonCaptions.at(static_cast<std::size_t>(Button));
+const char* CommonButtonCaption(TCommonButton button) {
+    return CommonButtonCaptions.at(static_cast<std::size_t>(button));
 }
 
 } // namespace vx::taskdialog

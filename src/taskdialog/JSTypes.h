@@ -67,21 +67,21 @@ template <class E>
 class TEnumSet {
 public:
     constexpr TEnumSet() = default;
-    constexpr TEnumSet(std::initializer_list<E> Values) {
-        for (E Value : Values) {
-            Include(Value);
+    constexpr TEnumSet(std::initializer_list<E> values) {
+        for (E value : values) {
+            Include(value);
         }
     }
 
-    constexpr bool Contains(E Value) const { return (FBits & Bit(Value)) != 0; }
-    constexpr void Include(E Value) { FBits |= Bit(Value); }
-    constexpr void Exclude(E Value) { FBits &= ~Bit(Value); }
+    constexpr bool Contains(E value) const { return (FBits & Bit(value)) != 0; }
+    constexpr void Include(E value) { FBits |= Bit(value); }
+    constexpr void Exclude(E value) { FBits &= ~Bit(value); }
     constexpr bool Empty() const { return FBits == 0; }
     constexpr bool operator==(const TEnumSet&) const = default;
 
 private:
-    static constexpr std::uint32_t Bit(E Value) {
-        return std::uint32_t{1} << static_cast<unsigned>(Value);
+    static constexpr std::uint32_t Bit(E value) {
+        return std::uint32_t{1} << static_cast<unsigned>(value);
     }
     std::uint32_t FBits = 0;
 };
@@ -105,9 +105,9 @@ inline constexpr int mrYesToAll = 10;
 inline constexpr int ExecuteShown = -1;
 
 // The modal result of a common button; cbHelp has none (-1): it never closes the window.
-int CommonButtonResult(TCommonButton Button);
+int CommonButtonResult(TCommonButton button);
 // The widget's caption of a common button, "&" marking the accelerator letter (UTF-8).
-const char* CommonButtonCaption(TCommonButton Button);
+const char* CommonButtonCaption(TCommonButton button);
 
 // A font as the widget's properties describe it. An empty Name takes the system's message
 // font, a Size of 0 or less its size. Color is 0xRRGGBB. Charset is the Windows character-set
@@ -121,8 +121,8 @@ struct TJSFontSettings {
 };
 
 // 0xRRGGBB of the three components.
-constexpr std::uint32_t RGBColor(std::uint8_t R, std::uint8_t G, std::uint8_t B) {
-    return (std::uint32_t{R} << 16) | (std::uint32_t{G} << 8) | std::uint32_t{B};
+constexpr std::uint32_t RGBColor(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    return (std::uint32_t{r} << 16) | (std::uint32_t{g} << 8) | std::uint32_t{b};
 }
 
 } // namespace vx::taskdialog

@@ -18,7 +18,7 @@ constexpr qreal UnwrappedWidth = 1.0e7;
 
 } // namespace
 
-TJSTextView::TJSTextView(QWidget* Parent) : QTextBrowser(Parent) {
+TJSTextView::TJSTextView(QWidget* parent) : QTextBrowser(parent) {
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
     setOpenLinks(false);
@@ -31,52 +31,52 @@ TJSTextView::TJSTextView(QWidget* Parent) : QTextBrowser(Parent) {
     document()->setDocumentMargin(0);
     viewport()->setAutoFillBackground(false);
     setAutoFillBackground(false);
-    QPalette Colors = palette();
-    Colors.setColor(QPalette::Base, Qt::transparent);
-    setPalette(Colors);
+    QPalette colors = palette();
+    colors.setColor(QPalette::Base, Qt::transparent);
+    setPalette(colors);
 }
 
-void TJSTextView::SetTextColor(const QColor& Color) {
-    QPalette Colors = palette();
-    Colors.setColor(QPalette::Text, Color);
-    setPalette(Colors);
+void TJSTextView::SetTextColor(const QColor& color) {
+    QPalette colors = palette();
+    colors.setColor(QPalette::Text, color);
+    setPalette(colors);
 }
 
-int TJSTextView::HeightForWidth(int Width) const {
-    const std::unique_ptr<QTextDocument> Measure(document()->clone());
-    Measure->setDefaultFont(font());
-    Measure->setDefaultTextOption(document()->defaultTextOption());
-    Measure->setDocumentMargin(0);
-    Measure->setTextWidth(Width);
-    return static_cast<int>(std::ceil(Measure->size().height()));
+int TJSTextView::HeightForWidth(int width) const {
+    const std::unique_ptr<QTextDocument> measure(document()->clone());
+    measure->setDefaultFont(font());
+    measure->setDefaultTextOption(document()->defaultTextOption());
+    measure->setDocumentMargin(0);
+    measure->setTextWidth(width);
+    return static_cast<int>(std::ceil(measure->size().height()));
 }
 
 int TJSTextView::NaturalWidth() const {
-    const std::unique_ptr<QTextDocument> Measure(document()->clone());
-    Measure->setDefaultFont(font());
-    Measure->setDocumentMargin(0);
-    Measure->setTextWidth(UnwrappedWidth);
-    return static_cast<int>(std::ceil(Measure->idealWidth()));
+    const std::unique_ptr<QTextDocument> measure(document()->clone());
+    measure->setDefaultFont(font());
+    measure->setDocumentMargin(0);
+    measure->setTextWidth(UnwrappedWidth);
+    return static_cast<int>(std::ceil(measure->idealWidth()));
 }
 
 QMimeData* TJSTextView::createMimeDataFromSelection() const {
-    auto* Data = new QMimeData;
-    Data->setText(textCursor().selection().toPlainText().remove(QChar(MarkupWrapPoint)));
-    return Data;
+    auto* data = new QMimeData;
+    data->setText(textCursor().selection().toPlainText().remove(QChar(MarkupWrapPoint)));
+    return data;
 }
 
-TJSBand::TJSBand(QWidget* Parent) : QWidget(Parent) {}
+TJSBand::TJSBand(QWidget* parent) : QWidget(parent) {}
 
-void TJSBand::SetGradient(const QColor& Start, const QColor& End, TGradientDirection Direction) {
+void TJSBand::SetGradient(const QColor& start, const QColor& end, TGradientDirection direction) {
     FGradient = true;
-    FStart = Start;
-    FEnd = End;
-    FDirection = Direction;
+    FStart = start;
+    FEnd = end;
+    FDirection = direction;
 }
 
-void TJSBand::SetGlyph(const QPixmap& Glyph, const QPoint& At) {
-    FGlyph = Glyph;
-    FGlyphAt = At;
+void TJSBand::SetGlyph(const QPixmap& glyph, const QPoint& at) {
+    FGlyph = glyph;
+    FGlyphAt = at;
 }
 
 QRect TJSBand::GlyphRect() const {
@@ -84,22 +84,22 @@ QRect TJSBand::GlyphRect() const {
 }
 
 void TJSBand::paintEvent(QPaintEvent*) {
-    QPainter Painter(this);
+    QPainter painter(this);
     if (FGradient) {
-        const QPointF End = FDirection == gdHorizontal ? QPointF(width(), 0) : QPointF(0, height());
-        QLinearGradient Fill(QPointF(0, 0), End);
-        Fill.setColorAt(0, FStart);
-        Fill.setColorAt(1, FEnd);
-        Painter.fillRect(rect(), Fill);
+        const QPointF end = FDirection == gdHorizontal ? QPointF(width(), 0) : QPointF(0, height());
+        QLinearGradient fill(QPointF(0, 0), end);
+        fill.setColorAt(0, FStart);
+        fill.setColorAt(1, FEnd);
+        painter.fillRect(rect(), fill);
     } else if (FColor.isValid()) {
-        Painter.fillRect(rect(), FColor);
+        painter.fillRect(rect(), FColor);
     }
     if (FDivider.isValid()) {
-        Painter.setPen(FDivider);
-        Painter.drawLine(0, 0, width(), 0);
+        painter.setPen(FDivider);
+        painter.drawLine(0, 0, width(), 0);
     }
     if (!FGlyph.isNull()) {
-        Painter.drawPixmap(FGlyphAt, FGlyph);
+        painter.drawPixmap(FGlyphAt, FGlyph);
     }
 }
 

@@ -16,11 +16,11 @@ namespace vx::taskdialog {
 class TJSTextView : public QTextBrowser {
     Q_OBJECT
 public:
-    explicit TJSTextView(QWidget* Parent);
+    explicit TJSTextView(QWidget* parent);
 
-    void SetTextColor(const QColor& Color);
-    // The height the text needs when wrapped to Width.
-    int HeightForWidth(int Width) const;
+    void SetTextColor(const QColor& color);
+    // The height the text needs when wrapped to `width`.
+    int HeightForWidth(int width) const;
     // The width of the longest line, unwrapped.
     int NaturalWidth() const;
 
@@ -34,18 +34,18 @@ protected:
 class TJSBand : public QWidget {
     Q_OBJECT
 public:
-    explicit TJSBand(QWidget* Parent);
+    explicit TJSBand(QWidget* parent);
 
-    void SetColor(const QColor& Color) { FColor = Color; }
-    void SetGradient(const QColor& Start, const QColor& End, TGradientDirection Direction);
-    void SetDivider(const QColor& Color) { FDivider = Color; }
-    void SetGlyph(const QPixmap& Glyph, const QPoint& At);
+    void SetColor(const QColor& color) { FColor = color; }
+    void SetGradient(const QColor& start, const QColor& end, TGradientDirection direction);
+    void SetDivider(const QColor& color) { FDivider = color; }
+    void SetGlyph(const QPixmap& glyph, const QPoint& at);
 
     const QPixmap& Glyph() const { return FGlyph; }
     QRect GlyphRect() const;
 
 protected:
-    void paintEvent(QPaintEvent* Event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QColor FColor;

@@ -16,24 +16,24 @@ TEST(CompanionProgramTest, EachAnnouncesItselfWithoutADesktop) {
         const char* Program;
         const char* Line;
     };
-    const TCase Cases[] = {
+    const TCase cases[] = {
         {"VXScan.exe", "Korvex - Thornet 2 - System Scan: VXScan.exe started\n"},
         {"VXFiles.exe", "Korvex - Thornet 2 - File & Folder Scan: VXFiles.exe started\n"},
         {"VXUpdate.exe", "Korvex - Thornet 2 - Update: VXUpdate.exe started\n"},
         {"VXMain.exe", "Korvex - Thornet 2 - Main Console: VXMain.exe started\n"},
     };
-    const fs::path Empty = fs::temp_directory_path();
-    const vx::test::TChildProcess::TEnvironment Environments[] = {
+    const fs::path empty = fs::temp_directory_path();
+    const vx::test::TChildProcess::TEnvironment environments[] = {
         {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}},
         // A desktop, but no notify-send to be found.
-        {{"DISPLAY", ":99"}, {"PATH", Empty.string()}},
+        {{"DISPLAY", ":99"}, {"PATH", empty.string()}},
     };
-    for (const auto& Environment : Environments) {
-        for (const auto& Case : Cases) {
-            const auto [Code, Output] =
-                vx::test::TChildProcess::Run(fs::path(VX_BIN_DIR) / Case.Program, {}, Environment);
-            EXPECT_EQ(Code, 0) << Case.Program;
-            EXPECT_EQ(Output, Case.Line) << Case.Program;
+    for (const auto& environment : environments) {
+        for (const auto& testCase : cases) {
+            const auto [Code, Output] = vx::test::TChildProcess::Run(
+                fs::path(VX_BIN_DIR) / testCase.Program, {}, environment);
+            EXPECT_EQ(Code, 0) << testCase.Program;
+            EXPECT_EQ(Output, testCase.Line) << testCase.Program;
         }
     }
 }

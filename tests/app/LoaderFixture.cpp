@@ -29,16 +29,16 @@ const std::string HelperObjectKey =
 
 } // namespace
 
-void TRecordingSink::ShowWelcomeInfo(std::uint8_t Kind, bool Available, const std::string& Text) {
-    Record("info " + std::to_string(Kind) + " " + (Available ? "1" : "0") + " " + Text);
+void TRecordingSink::ShowWelcomeInfo(std::uint8_t kind, bool available, const std::string& text) {
+    Record("info " + std::to_string(kind) + " " + (available ? "1" : "0") + " " + text);
 }
 
-void TRecordingSink::ShowServiceStatus(std::uint8_t Index, std::uint8_t Status) {
-    Record("status " + std::to_string(Index) + " " + std::to_string(Status));
+void TRecordingSink::ShowServiceStatus(std::uint8_t index, std::uint8_t status) {
+    Record("status " + std::to_string(index) + " " + std::to_string(status));
 }
 
-void TRecordingSink::Record(std::string Line) {
-    Reports.push_back(std::move(Line));
+void TRecordingSink::Record(std::string line) {
+    Reports.push_back(std::move(line));
     Threads.push_back(std::this_thread::get_id());
     if (OnReport) {
         OnReport(Reports.size());
@@ -71,47 +71,47 @@ void LoaderTest::TearDown() {
 }
 
 void LoaderTest::StartServices() {
-    for (const auto& Service : health::SuiteServices) {
-        auto Behaviour = std::make_shared<suitesim::TSimBehaviour>();
-        Behaviour->ServiceName = Service.ServiceName;
+    for (const auto& service : health::SuiteServices) {
+        auto behaviour = std::make_shared<suitesim::TSimBehaviour>();
+        behaviour->ServiceName = service.ServiceName;
         FPorts.push_back(vx::test::FreeLoopbackPort());
-        FServices.push_back(StartThread<suitesim::TSimDaemon>(FPorts.back(), Behaviour));
+        FServices.push_back(StartThread<suitesim::TSimDaemon>(FPorts.back(), behaviour));
     }
-    auto Corrupt = std::make_shared<suitesim::TSimBehaviour>();
-    Corrupt->ServiceName = health::SuiteServices[1].ServiceName;
-    Corrupt->Corrupt = true;
+    auto corrupt = std::make_shared<suitesim::TSimBehaviour>();
+    corrupt->ServiceName = health::SuiteServices[1].ServiceName;
+    corrupt->Corrupt = true;
     FCorruptFirewallPort = vx::test::FreeLoopbackPort();
-    FServices.push_back(StartThread<suitesim::TSimDaemon>(FCorruptFirewallPort, Corrupt));
+    FServices.push_back(StartThread<suitesim::TSimDaemon>(FCorruptFirewallPort, corrupt));
 
     // The daemons bind on their own threads: wait until each answers as it should.
-    health::TWebThreadTester Probe;
-    for (std::size_t I = 0; I < FPorts.size(); ++I) {
-        Probe.AddTest(FPorts[I], health::SuiteServices[I].ServiceName, "");
+    health::TWebThreadTester probe;
+    for (std::size_t i = 0; i < FPorts.size(); ++i) {
+        probe.AddTest(FPorts[i], health::SuiteServices[i].ServiceName, "");
     }
-    Probe.AddTest(FCorruptFirewallPort, "corrupt", "");
+    probe.AddTest(FCorruptFirewallPort, "corrupt", "");
     ASSERT_TRUE(UiThread::PumpUntil(
         [&] {
-            Probe.TestAll();
-            for (int I = 0; I < Probe.TestCount() - 1; ++I) {
-                if (Probe.Tests(I).Status != health::tsWorking) {
+            probe.TestAll();
+            for (int I = 0; I < probe.TestCount() - 1; ++I) {
+                if (probe.Tests(I).Status != health::tsWorking) {
                     return false;
                 }
             }
-            return Probe.Tests(Probe.TestCount() - 1).Status == health::tsCorrupted;
+            return probe.Tests(probe.TestCount() - 1).Status == health::tsCorrupted;
         },
         Deadline));
 }
 
-void LoaderTest::Machine(const std::string& Welcome, const std::string& ClassValue,
-                         bool HelperObject, const std::string& User) {
-    std::string Hive = WelcomeKey + Welcome + "\r\n";
-    if (!ClassValue.empty()) {
-        Hive += ClassKey + ClassValue + "\"ThreadingModel\"=\"Apartment\"\r\n\r\n";
+void LoaderTest::Machine(const std::string& welcome, const std::string& classValue,
+                         bool helperObject, const std::string& user) {
+    std::string hive = WelcomeKey + welcome + "\r\n";
+    if (!classValue.empty()) {
+        hive += ClassKey + classValue + "\"ThreadingModel\"=\"Apartment\"\r\n\r\n";
     }
-    if (HelperObject) {
-        Hive += HelperObjectKey + "@=\"Korvex - Thornet 2 Browser Helper\"\r\n\r\n";
+    if (helperObject) {
+        hive += HelperObjectKey + "@=\"Korvex - Thornet 2 Browser Helper\"\r\n\r\n";
     }
-    FPrefix.Hives(Hive, User);
+    FPrefix.Hives(hive, user);
     FPrefix.Install();
 }
 
@@ -123,40 +123,40 @@ std::string LoaderTest::DefaultClassValue() {
     return "@=\"C:\\\\Suite\\\\krvxbho.dll\"\r\n";
 }
 
-void LoaderTest::StartLoader(TFirewall Firewall) {
-    auto Tester = std::make_unique<health::TWebThreadTester>();
-    for (std::size_t I = 0; I < FPorts.size(); ++I) {
-        const auto& Service = health::SuiteServices[I];
-        int Port = FPorts[I];
-        if (Service.Port == health::FirewallServicePort) {
-            if (Firewall == TFirewall::Corrupted) {
-                Port = FCorruptFirewallPort;
-            } else if (Firewall == TFirewall::Down) {
-                Port = vx::test::FreeLoopbackPort();
+void LoaderTest::StartLoader(TFirewall firewall) {
+    auto tester = std::make_unique<health::TWebThreadTester>();
+    for (std::size_t i = 0; i < FPorts.size(); ++i) {
+        const auto& service = health::SuiteServices[i];
+        int port = FPorts[i];
+        if (service.Port == health::FirewallServicePort) {
+            if (firewall == TFirewall::Corrupted) {
+                port = FCorruptFirewallPort;
+            } else if (firewall == TFirewall::Down) {
+                port = vx::test::FreeLoopbackPort();
             }
         }
-        Tester->AddTest(Port, Service.ServiceName, Service.DisplayName);
+        tester->AddTest(port, service.ServiceName, service.DisplayName);
     }
-    TLoaderSetup Setup;
-    Setup.Tester = std::move(Tester);
-    Setup.InstallFolder = InstallFolder();
-    Setup.CycleWait = NoWake;
-    FLoader.reset(new TWelcomeInfoLoaderThread(std::move(Setup)));
+    TLoaderSetup setup;
+    setup.Tester = std::move(tester);
+    setup.InstallFolder = InstallFolder();
+    setup.CycleWait = NoWake;
+    FLoader.reset(new TWelcomeInfoLoaderThread(std::move(setup)));
     FLoader->SetSink(&FSink);
     FLoader->Start();
 }
 
-bool LoaderTest::WaitForReports(std::size_t Count) {
-    return UiThread::PumpUntil([&] { return FSink.Reports.size() >= Count; }, Deadline);
+bool LoaderTest::WaitForReports(std::size_t count) {
+    return UiThread::PumpUntil([&] { return FSink.Reports.size() >= count; }, Deadline);
 }
 
 bool LoaderTest::WaitForEnd() {
     return UiThread::PumpUntil([&] { return FLoader->Finished(); }, Deadline);
 }
 
-std::vector<std::string> LoaderTest::OneCycle(TFirewall Firewall) {
+std::vector<std::string> LoaderTest::OneCycle(TFirewall firewall) {
     FSink.Reports.clear();
-    StartLoader(Firewall);
+    StartLoader(firewall);
     EXPECT_TRUE(WaitForReports(8));
     FLoader.reset();
     return FSink.Reports;

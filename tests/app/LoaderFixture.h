@@ -21,15 +21,15 @@ namespace vx::app::test {
 // number of reports so far.
 class TRecordingSink : public TWelcomeInfoSink {
 public:
-    void ShowWelcomeInfo(std::uint8_t Kind, bool Available, const std::string& Text) override;
-    void ShowServiceStatus(std::uint8_t Index, std::uint8_t Status) override;
+    void ShowWelcomeInfo(std::uint8_t kind, bool available, const std::string& text) override;
+    void ShowServiceStatus(std::uint8_t index, std::uint8_t status) override;
 
     std::vector<std::string> Reports;
     std::vector<std::thread::id> Threads;
     std::function<void(std::size_t)> OnReport;
 
 private:
-    void Record(std::string Line);
+    void Record(std::string line);
 };
 
 // Where the firewall probe of a run goes.
@@ -46,21 +46,21 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The machine hive: `Welcome` lines for the suite's Welcome section, `ClassValue` the
+    // The machine hive: `welcome` lines for the suite's Welcome section, `classValue` the
     // default-value line of the helper's InprocServer32 key (empty: no class key), and
     // whether the Browser Helper Objects key exists. Installs a new store on it.
-    void Machine(const std::string& Welcome, const std::string& ClassValue, bool HelperObject,
-                 const std::string& User = {});
+    void Machine(const std::string& welcome, const std::string& classValue, bool helperObject,
+                 const std::string& user = {});
     static std::string DefaultWelcome();
     static std::string DefaultClassValue();
 
     // A loader on the fixture's services that waits an hour between cycles unless woken.
-    void StartLoader(TFirewall Firewall = TFirewall::Working);
-    // Pumps until `Count` reports arrived; false at the deadline.
-    bool WaitForReports(std::size_t Count);
+    void StartLoader(TFirewall firewall = TFirewall::Working);
+    // Pumps until `count` reports arrived; false at the deadline.
+    bool WaitForReports(std::size_t count);
     bool WaitForEnd();
     // Starts a loader, waits for its first cycle and ends it: the cycle's reports.
-    std::vector<std::string> OneCycle(TFirewall Firewall = TFirewall::Working);
+    std::vector<std::string> OneCycle(TFirewall firewall = TFirewall::Working);
     // The eight reports of a cycle on this fixture's machine when every service works.
     std::vector<std::string> FullCycle() const;
 

@@ -31,38 +31,38 @@ constexpr const char* ScannerLibraryName = "krvxscanlib.dll";
 constexpr const char* InstallFolderName = "install";
 
 // True when something accepts connections on the loopback port.
-bool Accepts(int Port) {
-    const int Socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (Socket < 0) {
+bool Accepts(int port) {
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (socket < 0) {
         return false;
     }
-    sockaddr_in Address{};
-    Address.sin_family = AF_INET;
-    Address.sin_port = htons(static_cast<std::uint16_t>(Port));
-    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool Connected =
-        ::connect(Socket, reinterpret_cast<const sockaddr*>(&Address), sizeof Address) == 0;
-    ::close(Socket);
-    return Connected;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool connected =
+        ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(socket);
+    return connected;
 }
 
 } // namespace
 
-bool WaitUntil(const std::function<bool()>& Done) {
-    return QTest::qWaitFor(Done, DeadlineMilliseconds);
+bool WaitUntil(const std::function<bool()>& done) {
+    return QTest::qWaitFor(done, DeadlineMilliseconds);
 }
 
-bool WaitUntilServing(int Port, const std::string& ServiceName) {
-    health::TWebThreadTester Probe;
-    Probe.AddTest(Port, ServiceName, "");
+bool WaitUntilServing(int port, const std::string& serviceName) {
+    health::TWebThreadTester probe;
+    probe.AddTest(port, serviceName, "");
     return WaitUntil([&] {
-        Probe.TestAll();
-        return Probe.Tests(0).Status == health::tsWorking;
+        probe.TestAll();
+        return probe.Tests(0).Status == health::tsWorking;
     });
 }
 
-TTrayServices::TTrayServices(const fs::path& DefaultPrefix, const std::string& ScannerLibrary)
-    : FPrefix(DefaultPrefix) {
+TTrayServices::TTrayServices(const fs::path& defaultPrefix, const std::string& scannerLibrary)
+    : FPrefix(defaultPrefix) {
     FPrefix.Install();
     httpservice::InitMachineKey();
     config::CreateConfigManager(DefaultTitle);
@@ -70,7 +70,7 @@ TTrayServices::TTrayServices(const fs::path& DefaultPrefix, const std::string& S
     health::InitializeHttpClient();
     decisions::RegisterDialogTexts(nullptr);
     fs::create_directory(FPrefix.Dir() / InstallFolderName);
-    fs::copy_file(ScannerLibrary, InstallFolder() + ScannerLibraryName);
+    fs::copy_file(scannerLibrary, InstallFolder() + ScannerLibraryName);
     FUiThread = std::make_unique<TQtUiThread>();
 }
 
@@ -90,54 +90,54 @@ void TTrayServices::ReloadMachine() {
     FPrefix.Install();
 }
 
-TSimulatedSuite::TSimulatedSuite(const TStates& States) {
-    const std::pair<const char*, TSimState> Wanted[] = {
-        {"VXUpdSvc", States.Updater},
-        {"VXFWSvc", States.Firewall},
-        {"VXFSSvc", States.Scanner},
-        {"VXMonSvc", States.Monitor},
+TSimulatedSuite::TSimulatedSuite(const TStates& states) {
+    const std::pair<const char*, TSimState> wanted[] = {
+        {"VXUpdSvc", states.Updater},
+        {"VXFWSvc", states.Firewall},
+        {"VXFSSvc", states.Scanner},
+        {"VXMonSvc", states.Monitor},
     };
-    health::TWebThreadTester Probe;
-    std::vector<TSimState> Expected;
-    std::vector<int> Hanging;
-    for (const auto& [Name, State] : Wanted) {
-        TService Service;
-        Service.Port = vx::test::FreeLoopbackPort();
+    health::TWebThreadTester probe;
+    std::vector<TSimState> expected;
+    std::vector<int> hanging;
+    for (const auto& [Name, State] : wanted) {
+        TService service;
+        service.Port = vx::test::FreeLoopbackPort();
         if (State != TSimState::Down) {
-            Service.Behaviour = std::make_shared<suitesim::TSimBehaviour>();
-            Service.Behaviour->ServiceName = Name;
-            Service.Behaviour->Corrupt = State == TSimState::Corrupted;
-            Service.Behaviour->Hang = State == TSimState::Hanging;
-            Service.Behaviour->IsMonitor = Name == std::string("VXMonSvc");
-            Service.Daemon = StartThread<suitesim::TSimDaemon>(Service.Port, Service.Behaviour);
+            service.Behaviour = std::make_shared<suitesim::TSimBehaviour>();
+            service.Behaviour->ServiceName = Name;
+            service.Behaviour->Corrupt = State == TSimState::Corrupted;
+            service.Behaviour->Hang = State == TSimState::Hanging;
+            service.Behaviour->IsMonitor = Name == std::string("VXMonSvc");
+            service.Daemon = StartThread<suitesim::TSimDaemon>(service.Port, service.Behaviour);
         }
         if (State == TSimState::Working || State == TSimState::Corrupted) {
-            Probe.AddTest(Service.Port, Name, "");
-            Expected.push_back(State);
+            probe.AddTest(service.Port, Name, "");
+            expected.push_back(State);
         } else if (State == TSimState::Hanging) {
-            Hanging.push_back(Service.Port);
+            hanging.push_back(service.Port);
         }
-        FServices.emplace_back(Name, std::move(Service));
+        FServices.emplace_back(Name, std::move(service));
     }
     // The daemons bind on their own threads.
-    const bool Ready = WaitUntil([&] {
-        Probe.TestAll();
-        for (int I = 0; I < Probe.TestCount(); ++I) {
-            const auto Status = Expected[static_cast<std::size_t>(I)] == TSimState::Working
+    const bool ready = WaitUntil([&] {
+        probe.TestAll();
+        for (int i = 0; i < probe.TestCount(); ++i) {
+            const auto status = expected[static_cast<std::size_t>(i)] == TSimState::Working
                                     ? health::tsWorking
                                     : health::tsCorrupted;
-            if (Probe.Tests(I).Status != Status) {
+            if (probe.Tests(i).Status != status) {
                 return false;
             }
         }
-        for (const int Port : Hanging) {
-            if (!Accepts(Port)) {
+        for (const int port : hanging) {
+            if (!Accepts(port)) {
                 return false;
             }
         }
         return true;
     });
-    if (!Ready) {
+    if (!ready) {
         throw std::runtime_error("the simulated services did not come up");
     }
 }
@@ -156,52 +156,52 @@ int TSimulatedSuite::MonitorPort() const {
 }
 
 void TSimulatedSuite::ReleaseHung() {
-    for (auto& Entry : FServices) {
-        if (Entry.second.Behaviour) {
-            Entry.second.Behaviour->ReleaseHung = true;
+    for (auto& entry : FServices) {
+        if (entry.second.Behaviour) {
+            entry.second.Behaviour->ReleaseHung = true;
         }
     }
 }
 
-TTrayOptions TSimulatedSuite::Options(const std::string& InstallFolder,
-                                      std::chrono::milliseconds CycleWait) const {
-    TTrayOptions Options;
-    Options.DecisionPort = vx::test::FreeLoopbackPort();
-    Options.VerdictPort = MonitorPort();
+TTrayOptions TSimulatedSuite::Options(const std::string& installFolder,
+                                      std::chrono::milliseconds cycleWait) const {
+    TTrayOptions options;
+    options.DecisionPort = vx::test::FreeLoopbackPort();
+    options.VerdictPort = MonitorPort();
     // In the suite's order; the tray is the window's own decision service.
-    std::vector<std::pair<int, std::string>> Tests;
-    for (const auto& Service : health::SuiteServices) {
-        int Port = Options.DecisionPort;
+    std::vector<std::pair<int, std::string>> tests;
+    for (const auto& service : health::SuiteServices) {
+        int port = options.DecisionPort;
         for (const auto& [Name, Simulated] : FServices) {
-            if (Name == Service.ServiceName) {
-                Port = Simulated.Port;
+            if (Name == service.ServiceName) {
+                port = Simulated.Port;
             }
         }
-        Tests.emplace_back(Port, Service.ServiceName);
+        tests.emplace_back(port, service.ServiceName);
     }
-    Options.MakeLoader = [Tests, InstallFolder, CycleWait] {
-        TLoaderSetup Setup;
-        Setup.Tester = std::make_unique<health::TWebThreadTester>();
-        for (std::size_t I = 0; I < Tests.size(); ++I) {
-            Setup.Tester->AddTest(Tests[I].first, Tests[I].second,
-                                  health::SuiteServices[I].DisplayName);
+    options.MakeLoader = [tests, installFolder, cycleWait] {
+        TLoaderSetup setup;
+        setup.Tester = std::make_unique<health::TWebThreadTester>();
+        for (std::size_t i = 0; i < tests.size(); ++i) {
+            setup.Tester->AddTest(tests[i].first, tests[i].second,
+                                  health::SuiteServices[i].DisplayName);
         }
-        Setup.InstallFolder = InstallFolder;
-        Setup.CycleWait = CycleWait;
-        return std::make_unique<TWelcomeInfoLoaderThread>(std::move(Setup));
+        setup.InstallFolder = installFolder;
+        setup.CycleWait = cycleWait;
+        return std::make_unique<TWelcomeInfoLoaderThread>(std::move(setup));
     };
-    return Options;
+    return options;
 }
 
-void TRecordingTrayWindow::ShowWelcomeInfo(std::uint8_t Kind, bool Available,
-                                           const std::string& Text) {
-    TFormPlimmTrayStatus::ShowWelcomeInfo(Kind, Available, Text);
-    FReports.push_back("info " + std::to_string(Kind) + " " + (Available ? "1" : "0") + " " + Text);
+void TRecordingTrayWindow::ShowWelcomeInfo(std::uint8_t kind, bool available,
+                                           const std::string& text) {
+    TFormPlimmTrayStatus::ShowWelcomeInfo(kind, available, text);
+    FReports.push_back("info " + std::to_string(kind) + " " + (available ? "1" : "0") + " " + text);
 }
 
-void TRecordingTrayWindow::ShowServiceStatus(std::uint8_t Index, std::uint8_t Status) {
-    TFormPlimmTrayStatus::ShowServiceStatus(Index, Status);
-    FReports.push_back("status " + std::to_string(Index) + " " + std::to_string(Status));
+void TRecordingTrayWindow::ShowServiceStatus(std::uint8_t index, std::uint8_t status) {
+    TFormPlimmTrayStatus::ShowServiceStatus(index, status);
+    FReports.push_back("status " + std::to_string(index) + " " + std::to_string(status));
 }
 
 } // namespace vx::app::test

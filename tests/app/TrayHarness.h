@@ -21,11 +21,11 @@
 // What the tray window's tests and its screenshot tool run it on. Needs a QApplication.
 namespace vx::app::test {
 
-// Pumps Qt's loop (and with it the workers' Synchronize calls) until Done holds; false after
+// Pumps Qt's loop (and with it the workers' Synchronize calls) until `done` holds; false after
 // half a minute.
-bool WaitUntil(const std::function<bool()>& Done);
-// Pumps until the service on the loopback port answers its integrity probe as ServiceName.
-bool WaitUntilServing(int Port, const std::string& ServiceName);
+bool WaitUntil(const std::function<bool()>& done);
+// Pumps until the service on the loopback port answers its integrity probe as `serviceName`.
+bool WaitUntilServing(int port, const std::string& serviceName);
 
 // The process-wide services the window needs, as start-up brings them up, on a temporary copy
 // of the default machine: the machine key, the configuration manager with the product's name,
@@ -34,7 +34,7 @@ bool WaitUntilServing(int Port, const std::string& ServiceName);
 // thread behind Qt's loop.
 class TTrayServices {
 public:
-    TTrayServices(const std::filesystem::path& DefaultPrefix, const std::string& ScannerLibrary);
+    TTrayServices(const std::filesystem::path& defaultPrefix, const std::string& scannerLibrary);
     ~TTrayServices();
     TTrayServices(const TTrayServices&) = delete;
     TTrayServices& operator=(const TTrayServices&) = delete;
@@ -66,7 +66,7 @@ public:
         TSimState Monitor = TSimState::Working;
     };
 
-    explicit TSimulatedSuite(const TStates& States);
+    explicit TSimulatedSuite(const TStates& states);
     TSimulatedSuite() : TSimulatedSuite(TStates{}) {}
     ~TSimulatedSuite();
     TSimulatedSuite(const TSimulatedSuite&) = delete;
@@ -77,10 +77,10 @@ public:
     void ReleaseHung();
 
     // Options for a window whose loader probes these services and the window's own decision
-    // service, reads the scanner library in InstallFolder and waits CycleWait between cycles;
+    // service, reads the scanner library in `installFolder` and waits `cycleWait` between cycles;
     // verdicts go to this suite's monitor.
-    TTrayOptions Options(const std::string& InstallFolder,
-                         std::chrono::milliseconds CycleWait = std::chrono::hours(1)) const;
+    TTrayOptions Options(const std::string& installFolder,
+                         std::chrono::milliseconds cycleWait = std::chrono::hours(1)) const;
 
 private:
     struct TService {
@@ -98,8 +98,8 @@ class TRecordingTrayWindow : public TFormPlimmTrayStatus {
 public:
     using TFormPlimmTrayStatus::TFormPlimmTrayStatus;
 
-    void ShowWelcomeInfo(std::uint8_t Kind, bool Available, const std::string& Text) override;
-    void ShowServiceStatus(std::uint8_t Index, std::uint8_t Status) override;
+    void ShowWelcomeInfo(std::uint8_t kind, bool available, const std::string& text) override;
+    void ShowServiceStatus(std::uint8_t index, std::uint8_t status) override;
 
     const std::vector<std::string>& Reports() const { return FReports; }
 
@@ -107,28 +107,28 @@ private:
     std::vector<std::string> FReports;
 };
 
-// Every object named Name of class T found by walking the application's top-level widgets
+// Every object named `name` of class T found by walking the application's top-level widgets
 // and their children, each once.
 template <class T>
-std::vector<T*> FindInApplication(const QString& Name) {
-    std::set<T*> Found;
-    for (QWidget* Window : QApplication::topLevelWidgets()) {
-        if (auto* Object = qobject_cast<T*>(Window);
-            Object != nullptr && Window->objectName() == Name) {
-            Found.insert(Object);
+std::vector<T*> FindInApplication(const QString& name) {
+    std::set<T*> found;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* object = qobject_cast<T*>(window);
+            object != nullptr && window->objectName() == name) {
+            found.insert(object);
         }
-        for (T* Child : Window->findChildren<T*>(Name)) {
-            Found.insert(Child);
+        for (T* child : window->findChildren<T*>(name)) {
+            found.insert(child);
         }
     }
-    return {Found.begin(), Found.end()};
+    return {found.begin(), found.end()};
 }
 
-// The one object named Name of class T in the application; null when there is none or more.
+// The one object named `name` of class T in the application; null when there is none or more.
 template <class T>
-T* FindOne(const QString& Name) {
-    const std::vector<T*> Found = FindInApplication<T>(Name);
-    return Found.size() == 1 ? Found.front() : nullptr;
+T* FindOne(const QString& name) {
+    const std::vector<T*> found = FindInApplication<T>(name);
+    return found.size() == 1 ? found.front() : nullptr;
 }
 
 } // namespace vx::app::test

@@ -35,36 +35,36 @@ protected:
         FServices.reset();
     }
 
-    void Remove(TMissing Missing) {
-        if (Missing == TMissing::BrowserHelper) {
+    void Remove(TMissing missing) {
+        if (missing == TMissing::BrowserHelper) {
             fs::remove(FServices->Prefix().Dir() / HelperFile);
-        } else if (Missing == TMissing::WelcomeAndScannerLibrary) {
+        } else if (missing == TMissing::WelcomeAndScannerLibrary) {
             fs::remove(FServices->InstallFolder() + "krvxscanlib.dll");
-            std::string Hive = FServices->Prefix().Read("system.reg");
-            for (const std::string Value : {"\"LastUpdate\"=", "\"FileDBCount\"="}) {
-                const auto Start = Hive.find(Value);
-                ASSERT_NE(Start, std::string::npos) << Value;
-                Hive.erase(Start, Hive.find('\n', Start) + 1 - Start);
+            std::string hive = FServices->Prefix().Read("system.reg");
+            for (const std::string value : {"\"LastUpdate\"=", "\"FileDBCount\"="}) {
+                const auto start = hive.find(value);
+                ASSERT_NE(start, std::string::npos) << value;
+                hive.erase(start, hive.find('\n', start) + 1 - start);
             }
-            FServices->Prefix().Write("system.reg", Hive);
+            FServices->Prefix().Write("system.reg", hive);
             FServices->ReloadMachine();
         }
     }
 
     // A window whose loader probes a suite in these states.
-    void Start(const TStates& States) {
-        FSuite = std::make_unique<TSimulatedSuite>(States);
-        TTrayOptions Options = FSuite->Options(FServices->InstallFolder());
-        FDecisionPort = Options.DecisionPort;
-        FWindow = std::make_unique<TRecordingTrayWindow>(std::move(Options));
+    void Start(const TStates& states) {
+        FSuite = std::make_unique<TSimulatedSuite>(states);
+        TTrayOptions options = FSuite->Options(FServices->InstallFolder());
+        FDecisionPort = options.DecisionPort;
+        FWindow = std::make_unique<TRecordingTrayWindow>(std::move(options));
     }
-    bool WaitForReports(std::size_t Count) {
-        return WaitUntil([&] { return FWindow->Reports().size() >= Count; });
+    bool WaitForReports(std::size_t count) {
+        return WaitUntil([&] { return FWindow->Reports().size() >= count; });
     }
-    static QString Label(const char* Name) {
-        const QLabel* Shown = FindOne<QLabel>(QString::fromLatin1(Name));
-        return Shown == nullptr ? QStringLiteral("(missing)")
-                                : Shown->text() + (Shown->font().bold() ? " (bold)" : "");
+    static QString Label(const char* name) {
+        const QLabel* shown = FindOne<QLabel>(QString::fromLatin1(name));
+        return shown == nullptr ? QStringLiteral("(missing)")
+                                : shown->text() + (shown->font().bold() ? " (bold)" : "");
     }
 
     std::unique_ptr<TTrayServices> FServices;
@@ -73,18 +73,18 @@ protected:
     int FDecisionPort = 0;
 };
 
-QString Hint(const char* Monitor, const char* Scanner, const char* Firewall, const char* Updater) {
+QString Hint(const char* monitor, const char* scanner, const char* firewall, const char* updater) {
     return QStringLiteral("Korvex - Thornet 2\r\n\r\nSystem Monitor: %1\r\nScanner: %2\r\n"
                           "Firewall: %3\r\nUpdater: %4\r\n")
-        .arg(Monitor, Scanner, Firewall, Updater);
+        .arg(monitor, scanner, firewall, updater);
 }
 
 // After the first cycle the window shows what the loader found, in the cycle's order: a
 // service report comes after the information report it may override.
 TEST_F(TrayLoaderTest, FirstCycle) {
-    constexpr auto Working = TSimState::Working;
-    constexpr auto Corrupted = TSimState::Corrupted;
-    constexpr auto Down = TSimState::Down;
+    constexpr auto working = TSimState::Working;
+    constexpr auto corrupted = TSimState::Corrupted;
+    constexpr auto down = TSimState::Down;
     struct TCase {
         const char* Name;
         TStates States;
@@ -92,50 +92,50 @@ TEST_F(TrayLoaderTest, FirstCycle) {
         QStringList Labels; // from the top
         QString ToolTip;
     };
-    const QStringList AllWell{
+    const QStringList allWell{
         "Scanner version: " VX_SCANLIB_VERSION,   "Last update: 2026-12-01 08:30",
         "Database size: 1234567 patterns",        "On-Access protection: on",
         "Antispyware & Antivirus protection: on", "Internet Explorer protection: on"};
-    auto With = [&](int Position, const char* Text) {
-        QStringList Labels = AllWell;
-        Labels[Position] = QString::fromUtf8(Text);
-        return Labels;
+    auto with = [&](int position, const char* text) {
+        QStringList labels = allWell;
+        labels[position] = QString::fromUtf8(text);
+        return labels;
     };
-    const TCase Cases[] = {
+    const TCase cases[] = {
         {"all working",
          {},
          TMissing::Nothing,
-         AllWell,
+         allWell,
          Hint("working", "working", "working", "working")},
         {"updater down",
-         {Down, Working, Working, Working},
+         {down, working, working, working},
          TMissing::Nothing,
-         With(1, "Update service down! (bold)"),
+         with(1, "Update service down! (bold)"),
          Hint("working", "working", "working", "unavailable")},
         {"updater corrupted",
-         {Corrupted, Working, Working, Working},
+         {corrupted, working, working, working},
          TMissing::Nothing,
-         With(1, "Update service corrupted! (bold)"),
+         with(1, "Update service corrupted! (bold)"),
          Hint("working", "working", "working", "corrupted")},
         {"scanner down",
-         {Working, Working, Down, Working},
+         {working, working, down, working},
          TMissing::Nothing,
-         With(4, "Antispyware & Antivirus protection: off (bold)"),
+         with(4, "Antispyware & Antivirus protection: off (bold)"),
          Hint("working", "unavailable", "working", "working")},
         {"monitor corrupted",
-         {Working, Working, Working, Corrupted},
+         {working, working, working, corrupted},
          TMissing::Nothing,
-         With(3, "On-Access protection: corrupted (bold)"),
+         with(3, "On-Access protection: corrupted (bold)"),
          Hint("corrupted", "working", "working", "working")},
         {"firewall down",
-         {Working, Down, Working, Working},
+         {working, down, working, working},
          TMissing::Nothing,
-         With(5, "Internet Explorer protection: off (bold)"),
+         with(5, "Internet Explorer protection: off (bold)"),
          Hint("working", "working", "unavailable", "working")},
         {"firewall working, browser helper gone",
          {},
          TMissing::BrowserHelper,
-         With(5, "Internet Explorer protection: off (bold)"),
+         with(5, "Internet Explorer protection: off (bold)"),
          Hint("working", "working", "unavailable", "working")},
         {"no library, no values",
          {},
@@ -145,18 +145,18 @@ TEST_F(TrayLoaderTest, FirstCycle) {
           "Antispyware & Antivirus protection: on", "Internet Explorer protection: on"},
          Hint("working", "working", "working", "working")},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
-        Remove(Case.Missing);
-        Start(Case.States);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
+        Remove(testCase.Missing);
+        Start(testCase.States);
         ASSERT_TRUE(WaitForReports(8));
         EXPECT_EQ(FWindow->Reports().size(), 8u);
-        QStringList Labels;
-        for (const char* Name : LabelNames) {
-            Labels.append(Label(Name));
+        QStringList labels;
+        for (const char* name : LabelNames) {
+            labels.append(Label(name));
         }
-        EXPECT_EQ(Labels, Case.Labels);
-        EXPECT_EQ(FWindow->TrayIcon().toolTip(), Case.ToolTip);
+        EXPECT_EQ(labels, testCase.Labels);
+        EXPECT_EQ(FWindow->TrayIcon().toolTip(), testCase.ToolTip);
         FWindow.reset();
         FSuite.reset();
         // A fresh machine for the next case.
@@ -183,15 +183,15 @@ TEST_F(TrayLoaderTest, DecisionDuringShutdownLeavesNoDialog) {
     ASSERT_TRUE(WaitUntilServing(FDecisionPort, "VXTray"));
     // As the program ends: the dialog goes first, then the window.
     dialogs::FreeDecisionDialog();
-    TSimulatedSuite* Suite = FSuite.get();
-    auto Added = std::async(std::launch::async, [Suite, Port = FDecisionPort] {
-        std::string Reply;
-        const bool Taken = suitesim::SendAddToTray("module=m&information=i&item=late", Reply, Port);
-        Suite->ReleaseHung();
-        return Taken ? Reply : "failed: " + Reply;
+    TSimulatedSuite* suite = FSuite.get();
+    auto added = std::async(std::launch::async, [suite, port = FDecisionPort] {
+        std::string reply;
+        const bool taken = suitesim::SendAddToTray("module=m&information=i&item=late", reply, port);
+        suite->ReleaseHung();
+        return taken ? reply : "failed: " + reply;
     });
     FWindow.reset();
-    EXPECT_EQ(Added.get().rfind("id=0", 0), 0u);
+    EXPECT_EQ(added.get().rfind("id=0", 0), 0u);
     EXPECT_EQ(dialogs::DecisionDialog(), nullptr);
 }
 

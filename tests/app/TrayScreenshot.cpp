@@ -26,66 +26,66 @@ constexpr const char* ExitFile = "exit-question.png";
 constexpr std::size_t CycleReports = 8;
 
 // Exit asks its question modally: saved, then answered No.
-bool RenderExitQuestion(const QDir& Folder) {
-    QAction* Exit = FindOne<QAction>(QStringLiteral("aExit"));
-    if (Exit == nullptr) {
+bool RenderExitQuestion(const QDir& folder) {
+    QAction* exit = FindOne<QAction>(QStringLiteral("aExit"));
+    if (exit == nullptr) {
         std::fprintf(stderr, "no action aExit\n");
         return false;
     }
-    bool Saved = false;
+    bool saved = false;
     QTimer::singleShot(0, [&] {
-        auto* Form =
+        auto* form =
             qobject_cast<vx::taskdialog::TJSTaskDialogForm*>(QApplication::activeModalWidget());
-        if (Form != nullptr) {
-            Saved = vx::test::SaveScreenshot(*Form, Folder, ExitFile);
-            Form->CommonButton(vx::taskdialog::cbNo)->click();
+        if (form != nullptr) {
+            saved = vx::test::SaveScreenshot(*form, folder, ExitFile);
+            form->CommonButton(vx::taskdialog::cbNo)->click();
         }
     });
-    Exit->trigger();
-    return Saved;
+    exit->trigger();
+    return saved;
 }
 
-int Render(const QDir& Folder) {
-    TTrayServices Services(VX_DEFAULT_PREFIX, VX_SCANLIB_DLL);
-    TSimulatedSuite Suite;
-    TRecordingTrayWindow Window(Suite.Options(Services.InstallFolder()));
-    if (!WaitUntil([&] { return Window.Reports().size() >= CycleReports; })) {
+int Render(const QDir& folder) {
+    TTrayServices services(VX_DEFAULT_PREFIX, VX_SCANLIB_DLL);
+    TSimulatedSuite suite;
+    TRecordingTrayWindow window(suite.Options(services.InstallFolder()));
+    if (!WaitUntil([&] { return window.Reports().size() >= CycleReports; })) {
         std::fprintf(stderr, "the first status cycle did not complete\n");
         return 1;
     }
-    QAction* ShowStatus = FindOne<QAction>(QStringLiteral("aShowStatus"));
-    if (ShowStatus == nullptr) {
+    QAction* showStatus = FindOne<QAction>(QStringLiteral("aShowStatus"));
+    if (showStatus == nullptr) {
         std::fprintf(stderr, "no action aShowStatus\n");
         return 1;
     }
-    ShowStatus->trigger();
-    if (!QTest::qWaitForWindowExposed(&Window)) {
+    showStatus->trigger();
+    if (!QTest::qWaitForWindowExposed(&window)) {
         std::fprintf(stderr, "the window was not shown\n");
         return 1;
     }
-    const bool Saved =
-        vx::test::SaveScreenshot(Window, Folder, StatusFile) && RenderExitQuestion(Folder);
+    const bool saved =
+        vx::test::SaveScreenshot(window, folder, StatusFile) && RenderExitQuestion(folder);
     vx::dialogs::FreeDecisionDialog();
-    return Saved ? 0 : 1;
+    return saved ? 0 : 1;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     vx::test::PreferOffscreen();
-    QApplication Application(argc, argv);
-    int ExitCode = 0;
-    const auto Chosen = vx::test::ScreenshotFolder(argc, argv, "vx_tray_screenshot", ExitCode);
-    if (!Chosen) {
-        return ExitCode;
+    QApplication application(argc, argv);
+    int exitCode = 0;
+    const auto chosen = vx::test::ScreenshotFolder(argc, argv, "vx_tray_screenshot", exitCode);
+    if (!chosen) {
+        return exitCode;
     }
-    const QDir& Folder = *Chosen;
+    const QDir& folder = *chosen;
     vx::product::ApplyProductIdentity();
     QApplication::setQuitOnLastWindowClosed(false);
     try {
-        return Render(Folder);
-    } catch (const std::exception& Error) {
-        std::fprintf(stderr, "%s\n", Error.what());
+        return Render(folder);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
         return 1;
     }
 }

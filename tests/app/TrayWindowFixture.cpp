@@ -15,23 +15,23 @@ namespace {
 constexpr const char* TrayServiceName = "VXTray";
 }
 
-void PrintTo(const TLook& Look, std::ostream* Out) {
-    *Out << (Look.Visible ? "visible" : "hidden") << ", tooltip \"" << Look.ToolTip.toStdString()
+void PrintTo(const TLook& look, std::ostream* out) {
+    *out << (look.Visible ? "visible" : "hidden") << ", tooltip \"" << look.ToolTip.toStdString()
          << "\"";
-    for (qsizetype I = 0; I < Look.Texts.size(); ++I) {
-        *Out << ", \"" << Look.Texts[I].toStdString() << "\""
-             << (Look.Bold[static_cast<std::size_t>(I)] ? " bold" : "");
+    for (qsizetype i = 0; i < look.Texts.size(); ++i) {
+        *out << ", \"" << look.Texts[i].toStdString() << "\""
+             << (look.Bold[static_cast<std::size_t>(i)] ? " bold" : "");
     }
 }
 
 void TrayWindowTest::SetUp() {
     FServices = std::make_unique<TTrayServices>(VX_DEFAULT_PREFIX, VX_SCANLIB_DLL);
-    TTrayOptions Options;
+    TTrayOptions options;
     FDecisionPort = ::vx::test::FreeLoopbackPort();
-    Options.DecisionPort = FDecisionPort;
-    Options.VerdictPort = FMonitor.Port();
-    Options.MakeLoader = [] { return std::unique_ptr<TWelcomeInfoLoaderThread>(); };
-    FWindow = std::make_unique<TFormPlimmTrayStatus>(std::move(Options));
+    options.DecisionPort = FDecisionPort;
+    options.VerdictPort = FMonitor.Port();
+    options.MakeLoader = [] { return std::unique_ptr<TWelcomeInfoLoaderThread>(); };
+    FWindow = std::make_unique<TFormPlimmTrayStatus>(std::move(options));
     QObject::connect(FWindow.get(), &TFormPlimmTrayStatus::ExitConfirmed, [this] { ++FExits; });
 }
 
@@ -47,29 +47,29 @@ QString TrayWindowTest::ToolTip() const {
 }
 
 TLook TrayWindowTest::Look() const {
-    TLook Look;
-    for (const char* Name : LabelNames) {
-        const QLabel* Shown = Label(Name);
-        Look.Texts.append(Shown != nullptr ? Shown->text() : QStringLiteral("(missing)"));
-        Look.Bold.push_back(Shown != nullptr && Shown->font().bold());
+    TLook look;
+    for (const char* name : LabelNames) {
+        const QLabel* shown = Label(name);
+        look.Texts.append(shown != nullptr ? shown->text() : QStringLiteral("(missing)"));
+        look.Bold.push_back(shown != nullptr && shown->font().bold());
     }
-    Look.ToolTip = ToolTip();
-    Look.Visible = FWindow->isVisible();
-    return Look;
+    look.ToolTip = ToolTip();
+    look.Visible = FWindow->isVisible();
+    return look;
 }
 
-void TrayWindowTest::Choose(const char* ItemName) {
-    auto* Menu = FindOne<QMenu>(QStringLiteral("PopupTray"));
-    auto* Item = FindOne<QAction>(QString::fromLatin1(ItemName));
-    ASSERT_NE(Menu, nullptr);
-    ASSERT_NE(Item, nullptr);
-    Menu->popup(QPoint(40, 40));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Menu));
-    const QRect Where = Menu->actionGeometry(Item);
-    ASSERT_TRUE(Where.isValid()) << ItemName;
-    QTest::mouseMove(Menu, Where.center());
-    QTest::mouseClick(Menu, Qt::LeftButton, {}, Where.center());
-    EXPECT_TRUE(WaitUntil([Menu] { return !Menu->isVisible(); })) << ItemName;
+void TrayWindowTest::Choose(const char* itemName) {
+    auto* menu = FindOne<QMenu>(QStringLiteral("PopupTray"));
+    auto* item = FindOne<QAction>(QString::fromLatin1(itemName));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_NE(item, nullptr);
+    menu->popup(QPoint(40, 40));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    const QRect where = menu->actionGeometry(item);
+    ASSERT_TRUE(where.isValid()) << itemName;
+    QTest::mouseMove(menu, where.center());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, where.center());
+    EXPECT_TRUE(WaitUntil([menu] { return !menu->isVisible(); })) << itemName;
 }
 
 bool TrayWindowTest::WaitUntilServing() const {

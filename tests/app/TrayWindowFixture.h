@@ -27,7 +27,7 @@ struct TLook {
     bool Visible = false;
     bool operator==(const TLook&) const = default;
 };
-void PrintTo(const TLook& Look, std::ostream* Out);
+void PrintTo(const TLook& look, std::ostream* out);
 
 // The window as start-up creates it, without a status loader, its decision service on a free
 // port and its verdicts going to a recording monitor peer; ExitConfirmed counted.
@@ -37,12 +37,12 @@ protected:
     void TearDown() override;
 
     TFormPlimmTrayStatus& Window() { return *FWindow; }
-    static QLabel* Label(const char* Name) { return FindOne<QLabel>(QString::fromLatin1(Name)); }
+    static QLabel* Label(const char* name) { return FindOne<QLabel>(QString::fromLatin1(name)); }
     QString ToolTip() const;
     TLook Look() const;
 
     // Opens PopupTray and clicks the entry with that object name.
-    void Choose(const char* ItemName);
+    void Choose(const char* itemName);
     // Waits until the window's decision service answers its integrity probe.
     bool WaitUntilServing() const;
 

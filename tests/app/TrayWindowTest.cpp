@@ -35,14 +35,14 @@ constexpr const char* ExitQuestion =
 // Before any report the labels show what nothing is known yet, and the tooltip is the
 // application's title.
 TEST_F(TrayWindowTest, BeforeTheFirstReport) {
-    const QStringList Texts{"Scanner version: ???",
+    const QStringList texts{"Scanner version: ???",
                             "Last update: ???",
                             "Database size: ???",
                             "On-Access protection: ...",
                             "Antispyware & Antivirus protection: ...",
                             "Internet protection: ..."};
-    const TLook Expected{Texts, std::vector<bool>(6, false), "Korvex - Thornet 2 Tray", false};
-    EXPECT_EQ(Look(), Expected);
+    const TLook expected{texts, std::vector<bool>(6, false), "Korvex - Thornet 2 Tray", false};
+    EXPECT_EQ(Look(), expected);
     EXPECT_TRUE(Window().TrayIcon().isVisible());
     EXPECT_EQ(Window().HintLineOfService(), (std::array<int, 5>{5, 3, 2, 4, -1}));
     EXPECT_EQ(Window().HintLines(), (QStringList{"Korvex - Thornet 2", "", "", "", "", ""}));
@@ -59,7 +59,7 @@ TEST_F(TrayWindowTest, WelcomeInfoTable) {
         const char* Shown;
         bool Bold;
     };
-    const TCase Cases[] = {
+    const TCase cases[] = {
         {0, true, "2.7.1031.40961", 0, "Scanner version: 2.7.1031.40961", false},
         {0, false, "", 0, "Scanner library missing!", true},
         {1, true, "2026-12-01 08:30", 1, "Last update: 2026-12-01 08:30", false},
@@ -73,22 +73,22 @@ TEST_F(TrayWindowTest, WelcomeInfoTable) {
         {4, true, "four", -1, "", false},
         {255, false, "", -1, "", false},
     };
-    std::vector<const TCase*> Order;
-    for (const auto& Case : Cases) {
-        Order.push_back(&Case);
+    std::vector<const TCase*> order;
+    for (const auto& testCase : cases) {
+        order.push_back(&testCase);
     }
-    Order.insert(Order.end(), Order.rbegin(), Order.rend());
-    for (const TCase* Case : Order) {
-        SCOPED_TRACE(testing::Message()
-                     << "kind " << Case->Kind << " " << Case->Available << " " << Case->Text);
-        TLook Expected = Look();
-        if (Case->Label >= 0) {
-            Expected.Texts[Case->Label] = QString::fromUtf8(Case->Shown);
-            Expected.Bold[static_cast<std::size_t>(Case->Label)] = Case->Bold;
+    order.insert(order.end(), order.rbegin(), order.rend());
+    for (const TCase* testCase : order) {
+        SCOPED_TRACE(testing::Message() << "kind " << testCase->Kind << " " << testCase->Available
+                                        << " " << testCase->Text);
+        TLook expected = Look();
+        if (testCase->Label >= 0) {
+            expected.Texts[testCase->Label] = QString::fromUtf8(testCase->Shown);
+            expected.Bold[static_cast<std::size_t>(testCase->Label)] = testCase->Bold;
         }
-        Window().ShowWelcomeInfo(static_cast<std::uint8_t>(Case->Kind), Case->Available,
-                                 Case->Text);
-        EXPECT_EQ(Look(), Expected);
+        Window().ShowWelcomeInfo(static_cast<std::uint8_t>(testCase->Kind), testCase->Available,
+                                 testCase->Text);
+        EXPECT_EQ(Look(), expected);
     }
 }
 
@@ -103,85 +103,86 @@ TEST_F(TrayWindowTest, ServiceStatusTable) {
         bool Bold;
         const char* HintLine; // null: the tooltip stays
     };
-    const char* const Any = nullptr;
-    const TCase Cases[] = {
-        {0, 0, Any, false, "Updater: untested"},
+    const char* const any = nullptr;
+    const TCase cases[] = {
+        {0, 0, any, false, "Updater: untested"},
         {0, 2, "Update service down!", true, "Updater: unavailable"},
         {0, 3, "Update service corrupted!", true, "Updater: corrupted"},
-        {0, 1, Any, false, "Updater: working"},
-        {0, 4, Any, false, "Updater: not found"},
-        {1, 0, Any, false, "Scanner: untested"},
+        {0, 1, any, false, "Updater: working"},
+        {0, 4, any, false, "Updater: not found"},
+        {1, 0, any, false, "Scanner: untested"},
         {1, 2, "Antispyware & Antivirus protection: off", true, "Scanner: unavailable"},
         {1, 3, "Antispyware & Antivirus protection: corrupted", true, "Scanner: corrupted"},
         {1, 1, "Antispyware & Antivirus protection: on", false, "Scanner: working"},
-        {1, 4, Any, false, "Scanner: not found"},
-        {2, 0, Any, false, "System Monitor: untested"},
+        {1, 4, any, false, "Scanner: not found"},
+        {2, 0, any, false, "System Monitor: untested"},
         {2, 2, "On-Access protection: off", true, "System Monitor: unavailable"},
         {2, 3, "On-Access protection: corrupted", true, "System Monitor: corrupted"},
         {2, 1, "On-Access protection: on", false, "System Monitor: working"},
-        {2, 4, Any, false, "System Monitor: not found"},
-        {3, 0, Any, false, "Firewall: untested"},
+        {2, 4, any, false, "System Monitor: not found"},
+        {3, 0, any, false, "Firewall: untested"},
         {3, 2, "Internet Explorer protection: off", true, "Firewall: unavailable"},
         {3, 3, "Internet Explorer protection: corrupted", true, "Firewall: corrupted"},
         {3, 1, "Internet Explorer protection: on", false, "Firewall: working"},
-        {3, 4, Any, false, "Firewall: not found"},
-        {4, 0, Any, false, Any},
-        {4, 1, Any, false, Any},
-        {4, 2, Any, false, Any},
-        {4, 3, Any, false, Any},
-        {4, 4, Any, false, Any},
+        {3, 4, any, false, "Firewall: not found"},
+        {4, 0, any, false, any},
+        {4, 1, any, false, any},
+        {4, 2, any, false, any},
+        {4, 3, any, false, any},
+        {4, 4, any, false, any},
         // Out of range: nothing to show.
-        {1, 5, Any, false, Any},
-        {3, 255, Any, false, Any},
-        {5, 2, Any, false, Any},
-        {255, 1, Any, false, Any},
+        {1, 5, any, false, any},
+        {3, 255, any, false, any},
+        {5, 2, any, false, any},
+        {255, 1, any, false, any},
     };
     // A distinct last-update text, which index 0 must leave for statuses 0, 1 and 4.
     Window().ShowWelcomeInfo(1, true, "2026-12-01 08:30");
     // Where each index's line is in the tooltip.
-    const int HintLineOf[] = {5, 3, 2, 4};
-    const int LabelOf[] = {1, 4, 3, 5};
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(testing::Message() << "index " << Case.Index << " status " << Case.Status);
-        TLook Expected = Look();
-        if (Case.Shown != nullptr) {
-            Expected.Texts[LabelOf[Case.Index]] = QString::fromUtf8(Case.Shown);
-            Expected.Bold[static_cast<std::size_t>(LabelOf[Case.Index])] = Case.Bold;
+    const int hintLineOf[] = {5, 3, 2, 4};
+    const int labelOf[] = {1, 4, 3, 5};
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "index " << testCase.Index << " status " << testCase.Status);
+        TLook expected = Look();
+        if (testCase.Shown != nullptr) {
+            expected.Texts[labelOf[testCase.Index]] = QString::fromUtf8(testCase.Shown);
+            expected.Bold[static_cast<std::size_t>(labelOf[testCase.Index])] = testCase.Bold;
         }
-        QStringList Lines = Window().HintLines();
-        if (Case.HintLine != nullptr) {
-            Lines[HintLineOf[Case.Index]] = QString::fromUtf8(Case.HintLine);
-            Expected.ToolTip = Lines.join("\r\n") + "\r\n";
+        QStringList lines = Window().HintLines();
+        if (testCase.HintLine != nullptr) {
+            lines[hintLineOf[testCase.Index]] = QString::fromUtf8(testCase.HintLine);
+            expected.ToolTip = lines.join("\r\n") + "\r\n";
         }
-        Window().ShowServiceStatus(static_cast<std::uint8_t>(Case.Index),
-                                   static_cast<std::uint8_t>(Case.Status));
-        EXPECT_EQ(Look(), Expected);
+        Window().ShowServiceStatus(static_cast<std::uint8_t>(testCase.Index),
+                                   static_cast<std::uint8_t>(testCase.Status));
+        EXPECT_EQ(Look(), expected);
     }
 }
 
 // The update service's trouble shows until the next cycle's information report, which the
 // cycle's service report then replaces again; its working report leaves whatever is shown.
 TEST_F(TrayWindowTest, UpdateServiceTroubleAcrossCycles) {
-    QLabel* LastUpdate = Label("labelLastUpdate");
-    ASSERT_NE(LastUpdate, nullptr);
-    auto Shows = [&](const char* Text, bool Bold) {
-        return LastUpdate->text() == QString::fromUtf8(Text) && LastUpdate->font().bold() == Bold;
+    QLabel* lastUpdate = Label("labelLastUpdate");
+    ASSERT_NE(lastUpdate, nullptr);
+    auto shows = [&](const char* text, bool bold) {
+        return lastUpdate->text() == QString::fromUtf8(text) && lastUpdate->font().bold() == bold;
     };
     Window().ShowWelcomeInfo(1, true, "2026-12-01 08:30");
     Window().ShowServiceStatus(0, 1);
-    EXPECT_TRUE(Shows("Last update: 2026-12-01 08:30", false));
+    EXPECT_TRUE(shows("Last update: 2026-12-01 08:30", false));
     Window().ShowServiceStatus(0, 2);
-    EXPECT_TRUE(Shows("Update service down!", true));
+    EXPECT_TRUE(shows("Update service down!", true));
     Window().ShowServiceStatus(0, 1);
-    EXPECT_TRUE(Shows("Update service down!", true));
+    EXPECT_TRUE(shows("Update service down!", true));
     Window().ShowWelcomeInfo(1, true, "2026-12-02 09:00"); // the next cycle
-    EXPECT_TRUE(Shows("Last update: 2026-12-02 09:00", false));
+    EXPECT_TRUE(shows("Last update: 2026-12-02 09:00", false));
     Window().ShowServiceStatus(0, 2);
-    EXPECT_TRUE(Shows("Update service down!", true));
+    EXPECT_TRUE(shows("Update service down!", true));
     Window().ShowWelcomeInfo(1, false, "");
-    EXPECT_TRUE(Shows("No update attempt registered!", true));
+    EXPECT_TRUE(shows("No update attempt registered!", true));
     Window().ShowServiceStatus(0, 3);
-    EXPECT_TRUE(Shows("Update service corrupted!", true));
+    EXPECT_TRUE(shows("Update service corrupted!", true));
 }
 
 TEST_F(TrayWindowTest, ToolTipLines) {
@@ -192,8 +193,8 @@ TEST_F(TrayWindowTest, ToolTipLines) {
     Window().ShowServiceStatus(2, 1);
     EXPECT_EQ(ToolTip(),
               QStringLiteral("Korvex - Thornet 2\r\n\r\nSystem Monitor: working\r\n\r\n\r\n\r\n"));
-    for (int Index = 0; Index < 5; ++Index) {
-        Window().ShowServiceStatus(static_cast<std::uint8_t>(Index), 2);
+    for (int index = 0; index < 5; ++index) {
+        Window().ShowServiceStatus(static_cast<std::uint8_t>(index), 2);
     }
     EXPECT_EQ(ToolTip(), QStringLiteral("Korvex - Thornet 2\r\n"
                                         "\r\n"
@@ -205,22 +206,22 @@ TEST_F(TrayWindowTest, ToolTipLines) {
 
 // The check entry toggles itself and nothing else.
 TEST_F(TrayWindowTest, LiveProtectionTwiceReturnsToChecked) {
-    auto* Item = FindOne<QAction>(QStringLiteral("miLiveProtection"));
-    auto* Action = FindOne<QAction>(QStringLiteral("aLiveProtection"));
-    ASSERT_NE(Item, nullptr);
-    ASSERT_NE(Action, nullptr);
-    EXPECT_TRUE(Item->isCheckable());
-    EXPECT_TRUE(Item->isChecked());
-    EXPECT_TRUE(Action->isChecked());
-    const TLook Before = Look();
+    auto* item = FindOne<QAction>(QStringLiteral("miLiveProtection"));
+    auto* action = FindOne<QAction>(QStringLiteral("aLiveProtection"));
+    ASSERT_NE(item, nullptr);
+    ASSERT_NE(action, nullptr);
+    EXPECT_TRUE(item->isCheckable());
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_TRUE(action->isChecked());
+    const TLook before = Look();
     Choose("miLiveProtection");
-    EXPECT_FALSE(Item->isChecked());
-    EXPECT_FALSE(Action->isChecked());
-    EXPECT_EQ(Look(), Before);
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_FALSE(action->isChecked());
+    EXPECT_EQ(Look(), before);
     Choose("miLiveProtection");
-    EXPECT_TRUE(Item->isChecked());
-    EXPECT_TRUE(Action->isChecked());
-    EXPECT_EQ(Look(), Before);
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_TRUE(action->isChecked());
+    EXPECT_EQ(Look(), before);
     EXPECT_EQ(FExits, 0);
     EXPECT_EQ(dialogs::DecisionDialog(), nullptr);
 }
@@ -232,41 +233,41 @@ TEST_F(TrayWindowTest, ExitQuestionAnswers) {
         std::function<void(TJSTaskDialogForm&)> Answer;
         int Exits;
     };
-    const TCase Cases[] = {
+    const TCase cases[] = {
         {"No",
-         [](TJSTaskDialogForm& Form) {
-             taskdialog::test::Click(Form.CommonButton(taskdialog::cbNo));
+         [](TJSTaskDialogForm& form) {
+             taskdialog::test::Click(form.CommonButton(taskdialog::cbNo));
          },
          0},
-        {"Escape", [](TJSTaskDialogForm& Form) { taskdialog::test::Press(&Form, Qt::Key_Escape); },
+        {"Escape", [](TJSTaskDialogForm& form) { taskdialog::test::Press(&form, Qt::Key_Escape); },
          0},
         {"Return on the default",
-         [](TJSTaskDialogForm& Form) { taskdialog::test::Press(&Form, Qt::Key_Return); }, 0},
-        {"closed", [](TJSTaskDialogForm& Form) { Form.close(); }, 0},
+         [](TJSTaskDialogForm& form) { taskdialog::test::Press(&form, Qt::Key_Return); }, 0},
+        {"closed", [](TJSTaskDialogForm& form) { form.close(); }, 0},
         {"Yes",
-         [](TJSTaskDialogForm& Form) {
-             taskdialog::test::Click(Form.CommonButton(taskdialog::cbYes));
+         [](TJSTaskDialogForm& form) {
+             taskdialog::test::Click(form.CommonButton(taskdialog::cbYes));
          },
          1},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
         FExits = 0;
-        bool Asked = false;
-        taskdialog::test::WhenModal([&](TJSTaskDialogForm& Form) {
-            Asked = true;
-            EXPECT_EQ(Form.ContentView()->toPlainText(), QString::fromUtf8(ExitQuestion));
-            ASSERT_NE(Form.CommonButton(taskdialog::cbYes), nullptr);
-            ASSERT_NE(Form.CommonButton(taskdialog::cbNo), nullptr);
-            EXPECT_TRUE(Form.CommonButton(taskdialog::cbNo)->isDefault());
-            ASSERT_NE(Form.MainIconLabel(), nullptr);
-            EXPECT_EQ(Form.MainIconLabel()->pixmap().toImage(),
+        bool asked = false;
+        taskdialog::test::WhenModal([&](TJSTaskDialogForm& form) {
+            asked = true;
+            EXPECT_EQ(form.ContentView()->toPlainText(), QString::fromUtf8(ExitQuestion));
+            ASSERT_NE(form.CommonButton(taskdialog::cbYes), nullptr);
+            ASSERT_NE(form.CommonButton(taskdialog::cbNo), nullptr);
+            EXPECT_TRUE(form.CommonButton(taskdialog::cbNo)->isDefault());
+            ASSERT_NE(form.MainIconLabel(), nullptr);
+            EXPECT_EQ(form.MainIconLabel()->pixmap().toImage(),
                       taskdialog::StandardIcon(taskdialog::tdiWarning).pixmap(32).toImage());
-            Case.Answer(Form);
+            testCase.Answer(form);
         });
         Choose("miExit");
-        EXPECT_TRUE(Asked);
-        EXPECT_EQ(FExits, Case.Exits);
+        EXPECT_TRUE(asked);
+        EXPECT_EQ(FExits, testCase.Exits);
         EXPECT_TRUE(Window().TrayIcon().isVisible());
     }
 }
@@ -280,7 +281,7 @@ TEST_F(TrayWindowTest, MenuEntries) {
         const char* Caption;
         const char* Displayed;
     };
-    const TEntry Entries[] = {
+    const TEntry entries[] = {
         {"miSystemScan", "aSystemScan", "System Scan", "System Scan"},
         {"miFileScan", "aFileScan", "File && Folder Scan", "File & Folder Scan"},
         {"miUpdate", "aUpdate", "Update", "Update"},
@@ -289,24 +290,24 @@ TEST_F(TrayWindowTest, MenuEntries) {
         {"miShowstatus", "aShowStatus", "Show status", "Show status"},
         {"miExit", "aExit", "Exit", "Exit"},
     };
-    QMenu& Menu = Window().PopupTray();
-    EXPECT_EQ(Window().TrayIcon().contextMenu(), &Menu);
-    const QList<QAction*> Items = Menu.actions();
-    ASSERT_EQ(Items.size(), static_cast<qsizetype>(std::size(Entries)));
-    for (qsizetype I = 0; I < Items.size(); ++I) {
-        const TEntry& Entry = Entries[I];
-        SCOPED_TRACE(Entry.Item);
-        QAction* Item = Items[I];
-        EXPECT_EQ(Item->objectName(), QString::fromLatin1(Entry.Item));
-        EXPECT_EQ(Item->isSeparator(), Entry.Action == nullptr);
-        EXPECT_EQ(Item->text(), QString::fromLatin1(Entry.Caption));
-        EXPECT_EQ(Item->iconText(), QString::fromLatin1(Entry.Displayed));
-        EXPECT_TRUE(QKeySequence::mnemonic(Item->text()).isEmpty());
-        EXPECT_EQ(Item->isCheckable(), Entry.Item == std::string("miLiveProtection"));
-        if (Entry.Action != nullptr) {
-            auto* Action = FindOne<QAction>(QString::fromLatin1(Entry.Action));
-            ASSERT_NE(Action, nullptr);
-            EXPECT_EQ(Action->text(), Item->text());
+    QMenu& menu = Window().PopupTray();
+    EXPECT_EQ(Window().TrayIcon().contextMenu(), &menu);
+    const QList<QAction*> items = menu.actions();
+    ASSERT_EQ(items.size(), static_cast<qsizetype>(std::size(entries)));
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const TEntry& entry = entries[i];
+        SCOPED_TRACE(entry.Item);
+        QAction* item = items[i];
+        EXPECT_EQ(item->objectName(), QString::fromLatin1(entry.Item));
+        EXPECT_EQ(item->isSeparator(), entry.Action == nullptr);
+        EXPECT_EQ(item->text(), QString::fromLatin1(entry.Caption));
+        EXPECT_EQ(item->iconText(), QString::fromLatin1(entry.Displayed));
+        EXPECT_TRUE(QKeySequence::mnemonic(item->text()).isEmpty());
+        EXPECT_EQ(item->isCheckable(), entry.Item == std::string("miLiveProtection"));
+        if (entry.Action != nullptr) {
+            auto* action = FindOne<QAction>(QString::fromLatin1(entry.Action));
+            ASSERT_NE(action, nullptr);
+            EXPECT_EQ(action->text(), item->text());
         }
     }
 }
@@ -317,7 +318,7 @@ TEST_F(TrayWindowTest, PartsReachableByName) {
         const char* Name;
         const char* Class;
     };
-    const TPart Parts[] = {
+    const TPart parts[] = {
         {"FormPlimmTrayStatus", "vx::app::TFormPlimmTrayStatus"},
         {"labelScannerVersion", "QLabel"},
         {"labelLastUpdate", "QLabel"},
@@ -343,55 +344,55 @@ TEST_F(TrayWindowTest, PartsReachableByName) {
         {"aShowStatus", "QAction"},
         {"aExit", "QAction"},
     };
-    for (const auto& Part : Parts) {
-        SCOPED_TRACE(Part.Name);
-        const auto Found = FindInApplication<QObject>(QString::fromLatin1(Part.Name));
-        ASSERT_EQ(Found.size(), 1u);
-        EXPECT_STREQ(Found.front()->metaObject()->className(), Part.Class);
+    for (const auto& part : parts) {
+        SCOPED_TRACE(part.Name);
+        const auto found = FindInApplication<QObject>(QString::fromLatin1(part.Name));
+        ASSERT_EQ(found.size(), 1u);
+        EXPECT_STREQ(found.front()->metaObject()->className(), part.Class);
     }
-    auto* ActionList = FindOne<QObject>(QStringLiteral("alTray"));
-    ASSERT_NE(ActionList, nullptr);
-    EXPECT_EQ(ActionList->findChildren<QAction*>().size(), 6);
+    auto* actionList = FindOne<QObject>(QStringLiteral("alTray"));
+    ASSERT_NE(actionList, nullptr);
+    EXPECT_EQ(actionList->findChildren<QAction*>().size(), 6);
 }
 
 TEST_F(TrayWindowTest, WindowLayout) {
-    TFormPlimmTrayStatus& Form = Window();
-    EXPECT_EQ(Form.windowTitle(), QStringLiteral("Korvex - Thornet 2"));
-    EXPECT_EQ(Form.size(), QSize(337, 153));
-    EXPECT_EQ(Form.minimumSize(), Form.maximumSize());
-    EXPECT_EQ(Form.font().family(), QStringLiteral("Tahoma"));
-    EXPECT_EQ(Form.font().pointSize(), 8);
-    const Qt::WindowFlags Flags = Form.windowFlags();
-    EXPECT_TRUE(Flags.testFlag(Qt::Window));
-    EXPECT_TRUE(Flags.testFlag(Qt::WindowTitleHint));
-    EXPECT_TRUE(Flags.testFlag(Qt::CustomizeWindowHint));
-    for (const Qt::WindowType Absent :
+    TFormPlimmTrayStatus& form = Window();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Korvex - Thornet 2"));
+    EXPECT_EQ(form.size(), QSize(337, 153));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_EQ(form.font().family(), QStringLiteral("Tahoma"));
+    EXPECT_EQ(form.font().pointSize(), 8);
+    const Qt::WindowFlags flags = form.windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::Window));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+    EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
+    for (const Qt::WindowType absent :
          {Qt::WindowSystemMenuHint, Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint,
           Qt::WindowCloseButtonHint, Qt::WindowContextHelpButtonHint}) {
-        EXPECT_FALSE(Flags.testFlag(Absent)) << Absent;
+        EXPECT_FALSE(flags.testFlag(absent)) << absent;
     }
 
-    auto* Hide = FindOne<QPushButton>(QStringLiteral("bnClose"));
-    ASSERT_NE(Hide, nullptr);
-    EXPECT_EQ(Hide->text(), QStringLiteral("Hide"));
-    EXPECT_EQ(Hide->geometry(), QRect(254, 120, 75, 25));
+    auto* hide = FindOne<QPushButton>(QStringLiteral("bnClose"));
+    ASSERT_NE(hide, nullptr);
+    EXPECT_EQ(hide->text(), QStringLiteral("Hide"));
+    EXPECT_EQ(hide->geometry(), QRect(254, 120, 75, 25));
 
     // Stacked from 8 pixels below the top, spanning the width within 8-pixel margins, above
     // the button; an ampersand is a plain character.
-    int Below = 8;
-    for (const char* Name : LabelNames) {
-        SCOPED_TRACE(Name);
-        QLabel* Shown = Label(Name);
-        ASSERT_NE(Shown, nullptr);
-        EXPECT_EQ(Shown->x(), 8);
-        EXPECT_EQ(Shown->width(), 337 - 16);
-        EXPECT_GE(Shown->y(), Below);
-        Below = Shown->geometry().bottom() + 1;
-        EXPECT_EQ(Shown->textFormat(), Qt::PlainText);
-        EXPECT_EQ(Shown->buddy(), nullptr);
+    int below = 8;
+    for (const char* name : LabelNames) {
+        SCOPED_TRACE(name);
+        QLabel* shown = Label(name);
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(shown->x(), 8);
+        EXPECT_EQ(shown->width(), 337 - 16);
+        EXPECT_GE(shown->y(), below);
+        below = shown->geometry().bottom() + 1;
+        EXPECT_EQ(shown->textFormat(), Qt::PlainText);
+        EXPECT_EQ(shown->buddy(), nullptr);
     }
     EXPECT_EQ(Label(LabelNames[0])->y(), 8);
-    EXPECT_LE(Below, 120);
+    EXPECT_LE(below, 120);
 }
 
 // "Show status" shows the window centred and in front, "Hide" hides it; the texts stay up to
@@ -400,10 +401,10 @@ TEST_F(TrayWindowTest, ShowStatusAndHide) {
     Window().ShowWelcomeInfo(0, true, "2.7.1031.40961");
     Choose("miShowstatus");
     ASSERT_TRUE(WaitUntil([&] { return Window().isVisible(); }));
-    const QRect Screen = Window().screen()->availableGeometry();
-    const QRect Frame = Window().frameGeometry();
-    EXPECT_LE((Frame.center() - Screen.center()).manhattanLength(), 1)
-        << Frame.x() << "," << Frame.y() << " " << Frame.width() << "x" << Frame.height();
+    const QRect screen = Window().screen()->availableGeometry();
+    const QRect frame = Window().frameGeometry();
+    EXPECT_LE((frame.center() - screen.center()).manhattanLength(), 1)
+        << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
     EXPECT_EQ(Label("labelScannerVersion")->text(),
               QStringLiteral("Scanner version: 2.7.1031.40961"));
 
@@ -429,60 +430,60 @@ TEST_F(TrayWindowTest, ShowStatusAndHide) {
 // each verdict goes to the monitor under the wait cursor and removes its decision.
 TEST_F(TrayWindowTest, DecisionsFromTheSocketAreAskedAndAnswered) {
     ASSERT_TRUE(WaitUntilServing());
-    auto Add = [Port = FDecisionPort](std::string Query) {
-        return std::async(std::launch::async, [Port, Query] {
-            std::string Reply;
-            return suitesim::SendAddToTray(Query, Reply, Port) ? Reply : "failed: " + Reply;
+    auto add = [port = FDecisionPort](std::string query) {
+        return std::async(std::launch::async, [port, query] {
+            std::string reply;
+            return suitesim::SendAddToTray(query, reply, port) ? reply : "failed: " + reply;
         });
     };
-    auto Ready = [](std::future<std::string>& Reply) {
-        return Reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    auto ready = [](std::future<std::string>& reply) {
+        return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     };
-    auto Shown = [] {
+    auto shown = [] {
         return dialogs::DecisionDialog() != nullptr && dialogs::DecisionDialog()->Form() &&
                dialogs::DecisionDialog()->Form()->isVisible();
     };
-    auto ItemLine = [] {
+    auto itemLine = [] {
         return taskdialog::test::PlainLines(
                    *dialogs::DecisionDialog()->Form()->ContentView()->document())
             .value(dialogs::TKorvexPlimmDecisionDialog::LineItem);
     };
 
-    auto First =
-        Add("module=m&information=i&item=C%3A%5Cevil.exe&decisiontype=decision&logclass=added");
-    ASSERT_TRUE(WaitUntil([&] { return Ready(First); }));
-    const std::string FirstReply = First.get();
-    EXPECT_EQ(FirstReply.rfind("id=0", 0), 0u) << FirstReply;
-    ASSERT_TRUE(Shown());
-    EXPECT_EQ(ItemLine(), QStringLiteral("Item: C:\\evil.exe"));
+    auto first =
+        add("module=m&information=i&item=C%3A%5Cevil.exe&decisiontype=decision&logclass=added");
+    ASSERT_TRUE(WaitUntil([&] { return ready(first); }));
+    const std::string firstReply = first.get();
+    EXPECT_EQ(firstReply.rfind("id=0", 0), 0u) << firstReply;
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(itemLine(), QStringLiteral("Item: C:\\evil.exe"));
 
-    auto Second =
-        Add("module=m&information=i&item=C%3A%5Cother.exe&decisiontype=decision&logclass=changed");
-    ASSERT_TRUE(WaitUntil([&] { return Ready(Second); }));
-    EXPECT_EQ(Second.get().rfind("id=1", 0), 0u);
+    auto second =
+        add("module=m&information=i&item=C%3A%5Cother.exe&decisiontype=decision&logclass=changed");
+    ASSERT_TRUE(WaitUntil([&] { return ready(second); }));
+    EXPECT_EQ(second.get().rfind("id=1", 0), 0u);
     ASSERT_EQ(Window().DecisionDaemon().Decisions().Count(), 2);
 
     // The message pass inside the verdict runs this timer while the wait cursor is up.
-    std::optional<Qt::CursorShape> CursorDuringVerdict;
+    std::optional<Qt::CursorShape> cursorDuringVerdict;
     QTimer::singleShot(0, [&] {
-        const QCursor* Cursor = QApplication::overrideCursor();
-        CursorDuringVerdict = Cursor != nullptr ? Cursor->shape() : Qt::ArrowCursor;
+        const QCursor* cursor = QApplication::overrideCursor();
+        cursorDuringVerdict = cursor != nullptr ? cursor->shape() : Qt::ArrowCursor;
     });
     taskdialog::test::Click(dialogs::DecisionDialog()->Form()->CustomButton(2)); // Allow
-    EXPECT_EQ(CursorDuringVerdict, Qt::WaitCursor);
+    EXPECT_EQ(cursorDuringVerdict, Qt::WaitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     ASSERT_EQ(FMonitor.Requests().size(), 1u);
     EXPECT_NE(FMonitor.Requests()[0].find("GET /applydecision?decisionid=0&decision=allow "),
               std::string::npos);
     EXPECT_EQ(Window().DecisionDaemon().Decisions().Count(), 1);
-    ASSERT_TRUE(WaitUntil([&] { return Shown() && ItemLine().endsWith("other.exe"); }));
+    ASSERT_TRUE(WaitUntil([&] { return shown() && itemLine().endsWith("other.exe"); }));
 
     taskdialog::test::Click(dialogs::DecisionDialog()->Form()->CustomButton(3)); // Deny
     ASSERT_EQ(FMonitor.Requests().size(), 2u);
     EXPECT_NE(FMonitor.Requests()[1].find("GET /applydecision?decisionid=1&decision=deny "),
               std::string::npos);
     EXPECT_EQ(Window().DecisionDaemon().Decisions().Count(), 0);
-    EXPECT_TRUE(WaitUntil([&] { return !Shown(); }));
+    EXPECT_TRUE(WaitUntil([&] { return !shown(); }));
 }
 
 } // namespace

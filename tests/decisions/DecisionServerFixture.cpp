@@ -11,57 +11,57 @@ constexpr auto LongWait = std::chrono::seconds(30);
 
 } // namespace
 
-bool TReply::HasHeader(const std::string& Line) const {
-    for (const auto& Header : Headers) {
-        if (Header == Line) {
+bool TReply::HasHeader(const std::string& line) const {
+    for (const auto& header : Headers) {
+        if (header == line) {
             return true;
         }
     }
     return false;
 }
 
-TReply ParseReply(const std::string& Raw, bool WithHeaders) {
-    TReply Reply;
-    auto End = Raw.find(LineEnd);
-    if (End == std::string::npos || Raw.rfind("HTTP/1.0 ", 0) != 0) {
-        return Reply;
+TReply ParseReply(const std::string& raw, bool withHeaders) {
+    TReply reply;
+    auto end = raw.find(LineEnd);
+    if (end == std::string::npos || raw.rfind("HTTP/1.0 ", 0) != 0) {
+        return reply;
     }
-    Reply.Answered = true;
-    Reply.Status = std::stoi(Raw.substr(9, End - 9));
-    std::size_t Start = End + 2;
-    if (WithHeaders) {
+    reply.Answered = true;
+    reply.Status = std::stoi(raw.substr(9, end - 9));
+    std::size_t start = end + 2;
+    if (withHeaders) {
         for (;;) {
-            End = Raw.find(LineEnd, Start);
-            if (End == std::string::npos) {
-                ADD_FAILURE() << "header block not ended: " << Raw;
-                return Reply;
+            end = raw.find(LineEnd, start);
+            if (end == std::string::npos) {
+                ADD_FAILURE() << "header block not ended: " << raw;
+                return reply;
             }
-            std::string Line = Raw.substr(Start, End - Start);
-            Start = End + 2;
-            if (Line.empty()) {
+            std::string line = raw.substr(start, end - start);
+            start = end + 2;
+            if (line.empty()) {
                 break;
             }
-            Reply.Headers.push_back(std::move(Line));
+            reply.Headers.push_back(std::move(line));
         }
     }
-    Reply.Body = Raw.substr(Start);
-    return Reply;
+    reply.Body = raw.substr(start);
+    return reply;
 }
 
-std::vector<std::string> BodyLines(const std::string& Body) {
-    std::vector<std::string> Lines;
-    std::size_t Start = 0;
-    while (Start < Body.size()) {
-        const auto End = Body.find(LineEnd, Start);
-        if (End == std::string::npos) {
-            ADD_FAILURE() << "body does not end with CR LF: " << Body.substr(Start);
-            Lines.push_back(Body.substr(Start));
+std::vector<std::string> BodyLines(const std::string& body) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < body.size()) {
+        const auto end = body.find(LineEnd, start);
+        if (end == std::string::npos) {
+            ADD_FAILURE() << "body does not end with CR LF: " << body.substr(start);
+            lines.push_back(body.substr(start));
             break;
         }
-        Lines.push_back(Body.substr(Start, End - Start));
-        Start = End + 2;
+        lines.push_back(body.substr(start, end - start));
+        start = end + 2;
     }
-    return Lines;
+    return lines;
 }
 
 void DecisionServerFixture::SetUp() {
@@ -70,11 +70,11 @@ void DecisionServerFixture::SetUp() {
     FPort = vx::test::FreeLoopbackPort();
     FDaemon = StartThread<TTestDecisionDaemon>(FPort, FVerdictPort);
     FRequestThreads = FDaemon->RequestThreads();
-    FDaemon->SetOnDecisionsChanged([this](TDecisionList& Decisions) {
+    FDaemon->SetOnDecisionsChanged([this](TDecisionList& decisions) {
         ++FCalls;
-        FCountsSeen.push_back(Decisions.Count());
+        FCountsSeen.push_back(decisions.Count());
         if (FOnChange) {
-            FOnChange(Decisions);
+            FOnChange(decisions);
         }
     });
     ASSERT_TRUE(WaitFor([&] { return !FDaemon->ServiceLog()->Entries().empty(); }));
@@ -88,25 +88,25 @@ void DecisionServerFixture::TearDown() {
     UiThread::Detach();
 }
 
-bool DecisionServerFixture::WaitFor(const std::function<bool()>& Done) {
-    return UiThread::PumpUntil(Done, LongWait);
+bool DecisionServerFixture::WaitFor(const std::function<bool()>& done) {
+    return UiThread::PumpUntil(done, LongWait);
 }
 
-void DecisionServerFixture::WaitPasses(int Count) {
-    const int Target = FDaemon->Passes + Count;
-    ASSERT_TRUE(WaitFor([&] { return FDaemon->Passes >= Target; }));
+void DecisionServerFixture::WaitPasses(int count) {
+    const int target = FDaemon->Passes + count;
+    ASSERT_TRUE(WaitFor([&] { return FDaemon->Passes >= target; }));
 }
 
-std::string DecisionServerFixture::AskRaw(const std::string& Request) {
-    return Pumped([Port = FPort, Request] { return httpservice::test::Exchange(Port, Request); });
+std::string DecisionServerFixture::AskRaw(const std::string& request) {
+    return Pumped([port = FPort, request] { return httpservice::test::Exchange(port, request); });
 }
 
-TReply DecisionServerFixture::Ask(const std::string& Request) {
-    return ParseReply(AskRaw(Request));
+TReply DecisionServerFixture::Ask(const std::string& request) {
+    return ParseReply(AskRaw(request));
 }
 
-TReply DecisionServerFixture::Add(const std::string& Query) {
-    return Ask("GET /add?" + Query + " HTTP/1.0\r\n\r\n");
+TReply DecisionServerFixture::Add(const std::string& query) {
+    return Ask("GET /add?" + query + " HTTP/1.0\r\n\r\n");
 }
 
 } // namespace vx::decisions::test

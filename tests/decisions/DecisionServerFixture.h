@@ -22,16 +22,16 @@ namespace vx::decisions::test {
 // the loop made (each one moves LastCount).
 class TTestDecisionDaemon : public TPlimmDecisionDaemon {
 public:
-    TTestDecisionDaemon(int Port, int VerdictPort) : TPlimmDecisionDaemon(VerdictPort, Port) {}
+    TTestDecisionDaemon(int port, int verdictPort) : TPlimmDecisionDaemon(verdictPort, port) {}
 
     std::atomic<int> Passes{0};
     std::atomic<int> LoopNotifications{0};
 
 protected:
     void DoLoop() override {
-        const std::uint32_t Before = LastCount();
+        const std::uint32_t before = LastCount();
         TPlimmDecisionDaemon::DoLoop();
-        if (LastCount() != Before) {
+        if (LastCount() != before) {
             ++LoopNotifications;
         }
         ++Passes;
@@ -45,15 +45,15 @@ struct TReply {
     std::vector<std::string> Headers;
     std::string Body;
 
-    bool HasHeader(const std::string& Line) const;
+    bool HasHeader(const std::string& line) const;
 };
 
-// Splits a raw answer; WithHeaders: the request had a protocol, so header lines and an empty
+// Splits a raw answer; `withHeaders`: the request had a protocol, so header lines and an empty
 // line come between the status line and the body.
-TReply ParseReply(const std::string& Raw, bool WithHeaders = true);
+TReply ParseReply(const std::string& raw, bool withHeaders = true);
 
 // The lines of a body, each of which must end with CR LF.
-std::vector<std::string> BodyLines(const std::string& Body);
+std::vector<std::string> BodyLines(const std::string& body);
 
 // A decision daemon on a free loopback port, with the test thread as the user-interface
 // thread and a handler that counts its calls.
@@ -62,24 +62,24 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Pumps the user-interface thread until Done holds (at most 30 s).
-    static bool WaitFor(const std::function<bool()>& Done);
-    // Pumps until the daemon's loop has made Count more passes.
-    void WaitPasses(int Count);
+    // Pumps the user-interface thread until `done` holds (at most 30 s).
+    static bool WaitFor(const std::function<bool()>& done);
+    // Pumps until the daemon's loop has made `count` more passes.
+    void WaitPasses(int count);
 
-    // Runs Fn on another thread while the user-interface thread pumps; returns its result.
+    // Runs `fn` on another thread while the user-interface thread pumps; returns its result.
     template <class F>
-    static auto Pumped(F Fn) {
-        auto Result = std::async(std::launch::async, std::move(Fn));
+    static auto Pumped(F fn) {
+        auto result = std::async(std::launch::async, std::move(fn));
         WaitFor(
-            [&] { return Result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
-        return Result.get();
+            [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+        return result.get();
     }
 
-    std::string AskRaw(const std::string& Request);
-    TReply Ask(const std::string& Request);
-    // GET /add?Query HTTP/1.0
-    TReply Add(const std::string& Query);
+    std::string AskRaw(const std::string& request);
+    TReply Ask(const std::string& request);
+    // "GET /add?" + `query` + " HTTP/1.0"
+    TReply Add(const std::string& query);
 
     int FPort = 0;
     int FVerdictPort = vx::test::FreeLoopbackPort();

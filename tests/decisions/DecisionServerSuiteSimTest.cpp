@@ -20,9 +20,9 @@ protected:
     void SetUp() override {
         FMonitorBehaviour->ServiceName = MonitorServiceName;
         FMonitorBehaviour->IsMonitor = true;
-        FMonitorBehaviour->OnVerdict = [this](const std::string& Line) {
-            std::lock_guard Guard(FVerdictLock);
-            FVerdicts.push_back(Line);
+        FMonitorBehaviour->OnVerdict = [this](const std::string& line) {
+            std::lock_guard guard(FVerdictLock);
+            FVerdicts.push_back(line);
         };
         FMonitor = StartThread<suitesim::TSimDaemon>(FVerdictPort, FMonitorBehaviour);
         DecisionServerFixture::SetUp();
@@ -33,13 +33,13 @@ protected:
     }
 
     // As suite-sim --add and --raise send it.
-    bool SendAdd(const std::string& Query, std::string& Reply) {
+    bool SendAdd(const std::string& query, std::string& reply) {
         return Pumped(
-            [this, Query, &Reply] { return suitesim::SendAddToTray(Query, Reply, FPort); });
+            [this, query, &reply] { return suitesim::SendAddToTray(query, reply, FPort); });
     }
 
     std::vector<std::string> Verdicts() {
-        std::lock_guard Guard(FVerdictLock);
+        std::lock_guard guard(FVerdictLock);
         return FVerdicts;
     }
 
@@ -51,39 +51,39 @@ protected:
 };
 
 TEST_F(DecisionServerWithSuiteSim, RaisedSamplesArriveWithEveryField) {
-    for (std::size_t I = 0; I < 5; ++I) {
-        const TStrings Sample = suitesim::SampleDecision(I);
-        std::string Reply;
-        ASSERT_TRUE(SendAdd(AddQuery(Sample), Reply)) << Reply;
-        const auto Lines = BodyLines(Reply);
-        ASSERT_EQ(Lines.size(), 12u);
-        EXPECT_EQ(Lines.front(), "id=" + std::to_string(I));
-        EXPECT_EQ(Lines.back(), "index=" + std::to_string(I));
-        for (const auto& Field : Sample) {
-            EXPECT_NE(std::find(Lines.begin(), Lines.end(), Field), Lines.end()) << Field;
+    for (std::size_t i = 0; i < 5; ++i) {
+        const TStrings sample = suitesim::SampleDecision(i);
+        std::string reply;
+        ASSERT_TRUE(SendAdd(AddQuery(sample), reply)) << reply;
+        const auto lines = BodyLines(reply);
+        ASSERT_EQ(lines.size(), 12u);
+        EXPECT_EQ(lines.front(), "id=" + std::to_string(i));
+        EXPECT_EQ(lines.back(), "index=" + std::to_string(i));
+        for (const auto& field : sample) {
+            EXPECT_NE(std::find(lines.begin(), lines.end(), field), lines.end()) << field;
         }
     }
     EXPECT_EQ(FDaemon->Decisions().Count(), 5);
 }
 
 TEST_F(DecisionServerWithSuiteSim, AddOptionQueriesAreTakenOrRefused) {
-    std::string Reply;
-    EXPECT_TRUE(SendAdd("module=m&information=i", Reply));
-    EXPECT_EQ(BodyLines(Reply).front(), "id=0");
-    EXPECT_FALSE(SendAdd("module=m", Reply));
-    EXPECT_EQ(Reply, "");
+    std::string reply;
+    EXPECT_TRUE(SendAdd("module=m&information=i", reply));
+    EXPECT_EQ(BodyLines(reply).front(), "id=0");
+    EXPECT_FALSE(SendAdd("module=m", reply));
+    EXPECT_EQ(reply, "");
     EXPECT_EQ(FDaemon->Decisions().Count(), 1);
 }
 
 TEST_F(DecisionServerWithSuiteSim, VerdictGivenOnTheUserInterfaceThreadReachesTheMonitor) {
     // The owner answers the first pending decision as soon as it is told, as a user would.
-    FOnChange = [](TDecisionList& Decisions) {
-        if (Decisions.Count() > 0) {
-            Decisions.ApplyVerdict(Decisions.Items(0), true);
+    FOnChange = [](TDecisionList& decisions) {
+        if (decisions.Count() > 0) {
+            decisions.ApplyVerdict(decisions.Items(0), true);
         }
     };
-    std::string Reply;
-    ASSERT_TRUE(SendAdd(AddQuery(suitesim::SampleDecision(0)), Reply));
+    std::string reply;
+    ASSERT_TRUE(SendAdd(AddQuery(suitesim::SampleDecision(0)), reply));
     ASSERT_TRUE(WaitFor([&] { return !Verdicts().empty(); }));
     EXPECT_EQ(Verdicts(), std::vector<std::string>{"verdict id=0 allow"});
     EXPECT_EQ(FDaemon->Decisions().Count(), 0);

@@ -14,19 +14,19 @@ using TLines = std::vector<std::string>;
 
 constexpr const char* ContentType = "Content-type: text/plain";
 
-std::string Get(const std::string& Path) {
-    return "GET " + Path + " HTTP/1.0\r\n\r\n";
+std::string Get(const std::string& path) {
+    return "GET " + path + " HTTP/1.0\r\n\r\n";
 }
 
 using DecisionServer = DecisionServerFixture;
 
 TEST_F(DecisionServer, RootIsAnsweredAsStatus) {
-    const TReply Reply = Ask(Get("/"));
-    EXPECT_EQ(Reply.Status, 200);
-    ASSERT_FALSE(Reply.Headers.empty());
-    EXPECT_EQ(Reply.Headers[0], ContentType);
-    EXPECT_TRUE(Reply.HasHeader("Content-length: 0"));
-    EXPECT_EQ(Reply.Body, "");
+    const TReply reply = Ask(Get("/"));
+    EXPECT_EQ(reply.Status, 200);
+    ASSERT_FALSE(reply.Headers.empty());
+    EXPECT_EQ(reply.Headers[0], ContentType);
+    EXPECT_TRUE(reply.HasHeader("Content-length: 0"));
+    EXPECT_EQ(reply.Body, "");
 }
 
 TEST_F(DecisionServer, StatusShowsEachDecisionsDisplayLines) {
@@ -35,10 +35,10 @@ TEST_F(DecisionServer, StatusShowsEachDecisionsDisplayLines) {
                   "&logclass=deleted&identifiedas=Trojan&category=c&olddata=o&newdata=n")
                   .Status,
               200);
-    const TReply Reply = Ask(Get("/status"));
-    EXPECT_EQ(Reply.Status, 200);
-    EXPECT_EQ(Reply.Headers[0], ContentType);
-    EXPECT_EQ(BodyLines(Reply.Body), (TLines{"ID: 0",
+    const TReply reply = Ask(Get("/status"));
+    EXPECT_EQ(reply.Status, 200);
+    EXPECT_EQ(reply.Headers[0], ContentType);
+    EXPECT_EQ(BodyLines(reply.Body), (TLines{"ID: 0",
                                              "Item: ",
                                              "Identified As: ",
                                              "Category: ",
@@ -63,28 +63,28 @@ TEST_F(DecisionServer, StatusShowsEachDecisionsDisplayLines) {
                                              "New data: n",
                                              ""}));
     // The query of a report is ignored.
-    EXPECT_EQ(Ask(Get("/status?module=z&information=z")).Body, Reply.Body);
+    EXPECT_EQ(Ask(Get("/status?module=z&information=z")).Body, reply.Body);
 }
 
 TEST_F(DecisionServer, ListShowsPositionAndKeyValueLines) {
     ASSERT_EQ(Add("module=m&information=i").Status, 200);
-    const TReply Reply = Ask(Get("/list"));
-    EXPECT_EQ(Reply.Status, 200);
-    EXPECT_EQ(Reply.Headers[0], ContentType);
-    EXPECT_EQ(BodyLines(Reply.Body),
+    const TReply reply = Ask(Get("/list"));
+    EXPECT_EQ(reply.Status, 200);
+    EXPECT_EQ(reply.Headers[0], ContentType);
+    EXPECT_EQ(BodyLines(reply.Body),
               (TLines{"[0]", "id=0", "item=", "identifiedas=", "category=", "threatlevel=5",
                       "decisiontype=information", "logclass=custom", "module=m", "information=i",
                       "olddata=", "newdata=", "index=0", ""}));
 }
 
 TEST_F(DecisionServer, AddAnswersTheNewDecisionAndNotifiesOnBothPaths) {
-    const TReply Reply = Add("module=m&information=i");
-    EXPECT_EQ(Reply.Status, 200);
-    EXPECT_EQ(Reply.Headers[0], ContentType);
-    const TLines Lines = BodyLines(Reply.Body);
-    ASSERT_EQ(Lines.size(), 12u);
-    EXPECT_EQ(Lines.front(), "id=0");
-    EXPECT_EQ(Lines.back(), "index=0");
+    const TReply reply = Add("module=m&information=i");
+    EXPECT_EQ(reply.Status, 200);
+    EXPECT_EQ(reply.Headers[0], ContentType);
+    const TLines lines = BodyLines(reply.Body);
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines.front(), "id=0");
+    EXPECT_EQ(lines.back(), "index=0");
     // The request's own notification ran before its answer was sent.
     EXPECT_GE(FCalls, 1);
 
@@ -94,16 +94,16 @@ TEST_F(DecisionServer, AddAnswersTheNewDecisionAndNotifiesOnBothPaths) {
     EXPECT_EQ(FDaemon->LoopNotifications, 1);
     EXPECT_EQ(FCountsSeen, (std::vector<int>{1, 1}));
 
-    const TLines Second = BodyLines(Add("information=j&module=n&id=99").Body);
-    EXPECT_EQ(Second.front(), "id=1");
-    EXPECT_EQ(Second.back(), "index=1");
+    const TLines second = BodyLines(Add("information=j&module=n&id=99").Body);
+    EXPECT_EQ(second.front(), "id=1");
+    EXPECT_EQ(second.back(), "index=1");
 }
 
 TEST_F(DecisionServer, RejectedRequests) {
     struct {
         const char* Request;
         bool ContentTypeSent;
-    } const Cases[] = {
+    } const cases[] = {
         {"GET /add?item=x HTTP/1.0\r\n\r\n", true},
         {"GET /add?module=m HTTP/1.0\r\n\r\n", true},
         {"GET /add?information=i HTTP/1.0\r\n\r\n", true},
@@ -118,12 +118,12 @@ TEST_F(DecisionServer, RejectedRequests) {
         {"PUT /status HTTP/1.0\r\n\r\n", false},
         {"HEAD / HTTP/1.0\r\n\r\n", false},
     };
-    for (const auto& Case : Cases) {
-        const TReply Reply = Ask(Case.Request);
-        EXPECT_EQ(Reply.Status, 504) << Case.Request;
-        EXPECT_EQ(Reply.HasHeader(ContentType), Case.ContentTypeSent) << Case.Request;
-        EXPECT_TRUE(Reply.HasHeader("Content-length: 0")) << Case.Request;
-        EXPECT_EQ(Reply.Body, "") << Case.Request;
+    for (const auto& testCase : cases) {
+        const TReply reply = Ask(testCase.Request);
+        EXPECT_EQ(reply.Status, 504) << testCase.Request;
+        EXPECT_EQ(reply.HasHeader(ContentType), testCase.ContentTypeSent) << testCase.Request;
+        EXPECT_TRUE(reply.HasHeader("Content-length: 0")) << testCase.Request;
+        EXPECT_EQ(reply.Body, "") << testCase.Request;
     }
     WaitPasses(3);
     EXPECT_EQ(FDaemon->Decisions().Count(), 0);
@@ -131,9 +131,9 @@ TEST_F(DecisionServer, RejectedRequests) {
 }
 
 TEST_F(DecisionServer, PostWithQueryIsTakenAndItsBodyIgnored) {
-    const TReply Reply =
+    const TReply reply =
         Ask("POST /add?module=m&information=i HTTP/1.0\r\nContent-Length: 10\r\n\r\nitem=body!");
-    EXPECT_EQ(Reply.Status, 200);
+    EXPECT_EQ(reply.Status, 200);
     EXPECT_EQ(FDaemon->Decisions().Items(0)->Item, "");
 }
 
@@ -142,7 +142,7 @@ TEST_F(DecisionServer, FieldsAreDecodedByValue) {
         const char* Query;
         const char* Module;
         const char* Information;
-    } const Cases[] = {
+    } const cases[] = {
         {"module=a%0D%0Ainformation=b", "a", "b"},
         {"module=x&information=50%25", "x", "50%"},
         {"module=%4a%4A&information=%09", "JJ", "%09"},
@@ -153,29 +153,29 @@ TEST_F(DecisionServer, FieldsAreDecodedByValue) {
         {"MODULE=upper&Information=mixed", "upper", "mixed"},
         {"module=%4&information=%", "%4", "%"},
     };
-    for (const auto& Case : Cases) {
-        const TReply Reply = Add(Case.Query);
-        ASSERT_EQ(Reply.Status, 200) << Case.Query;
-        const auto Decision = FDaemon->Decisions().Items(FDaemon->Decisions().Count() - 1);
-        EXPECT_EQ(Decision->Module, Case.Module) << Case.Query;
-        EXPECT_EQ(Decision->Information, Case.Information) << Case.Query;
-        EXPECT_NE(Reply.Body.find(std::string("\r\nmodule=") + Case.Module + "\r\n"),
+    for (const auto& testCase : cases) {
+        const TReply reply = Add(testCase.Query);
+        ASSERT_EQ(reply.Status, 200) << testCase.Query;
+        const auto decision = FDaemon->Decisions().Items(FDaemon->Decisions().Count() - 1);
+        EXPECT_EQ(decision->Module, testCase.Module) << testCase.Query;
+        EXPECT_EQ(decision->Information, testCase.Information) << testCase.Query;
+        EXPECT_NE(reply.Body.find(std::string("\r\nmodule=") + testCase.Module + "\r\n"),
                   std::string::npos)
-            << Case.Query;
+            << testCase.Query;
     }
 }
 
 TEST_F(DecisionServer, IntegrityTokenIsTheTraysOwn) {
-    const TReply Reply = Ask(Get("/integrity-local"));
-    EXPECT_EQ(Reply.Status, 200);
-    EXPECT_EQ(Reply.Body, httpservice::IntegrityToken("VXTray"));
+    const TReply reply = Ask(Get("/integrity-local"));
+    EXPECT_EQ(reply.Status, 200);
+    EXPECT_EQ(reply.Body, httpservice::IntegrityToken("VXTray"));
 }
 
 TEST_F(DecisionServer, RequestWithoutProtocolGetsNoHeaders) {
     ASSERT_EQ(Add("module=m&information=i").Status, 200);
-    const TReply Reply = ParseReply(AskRaw("GET /list\r\n"), false);
-    EXPECT_EQ(Reply.Status, 200);
-    EXPECT_EQ(BodyLines(Reply.Body).front(), "[0]");
+    const TReply reply = ParseReply(AskRaw("GET /list\r\n"), false);
+    EXPECT_EQ(reply.Status, 200);
+    EXPECT_EQ(BodyLines(reply.Body).front(), "[0]");
 }
 
 // FLastCount through a whole run: only the loop path moves it, and it stays at 1 after the
@@ -191,33 +191,33 @@ TEST_F(DecisionServer, LoopNotifiesOnlyWhenThePendingCountChanges) {
     WaitPasses(2);
 
     // A verdict from 3 to 2: the loop notifies.
-    int Calls = FCalls;
-    int Loop = FDaemon->LoopNotifications;
-    auto& Decisions = FDaemon->Decisions();
-    ASSERT_TRUE(Decisions.Remove(*Decisions.Items(0)));
+    int calls = FCalls;
+    int loop = FDaemon->LoopNotifications;
+    auto& decisions = FDaemon->Decisions();
+    ASSERT_TRUE(decisions.Remove(*decisions.Items(0)));
     ASSERT_TRUE(WaitFor([&] { return FDaemon->LastCount() == 2; }));
     WaitPasses(2);
-    EXPECT_EQ(FCalls, Calls + 1);
-    EXPECT_EQ(FDaemon->LoopNotifications, Loop + 1);
+    EXPECT_EQ(FCalls, calls + 1);
+    EXPECT_EQ(FDaemon->LoopNotifications, loop + 1);
 
-    ASSERT_TRUE(Decisions.Remove(*Decisions.Items(0)));
+    ASSERT_TRUE(decisions.Remove(*decisions.Items(0)));
     ASSERT_TRUE(WaitFor([&] { return FDaemon->LastCount() == 1; }));
     WaitPasses(2);
 
     // The last verdict (1 to 0) notifies nobody and leaves the count seen at 1.
-    Calls = FCalls;
-    Loop = FDaemon->LoopNotifications;
-    ASSERT_TRUE(Decisions.Remove(*Decisions.Items(0)));
+    calls = FCalls;
+    loop = FDaemon->LoopNotifications;
+    ASSERT_TRUE(decisions.Remove(*decisions.Items(0)));
     WaitPasses(3);
-    EXPECT_EQ(FCalls, Calls);
+    EXPECT_EQ(FCalls, calls);
     EXPECT_EQ(FDaemon->LastCount(), 1u);
 
     // The next add (0 to 1) is notified on the request path only.
     ASSERT_EQ(Add("module=d&information=d").Status, 200);
-    EXPECT_EQ(FCalls, Calls + 1);
+    EXPECT_EQ(FCalls, calls + 1);
     WaitPasses(3);
-    EXPECT_EQ(FCalls, Calls + 1);
-    EXPECT_EQ(FDaemon->LoopNotifications, Loop);
+    EXPECT_EQ(FCalls, calls + 1);
+    EXPECT_EQ(FDaemon->LoopNotifications, loop);
     EXPECT_EQ(FDaemon->LastCount(), 1u);
     EXPECT_EQ(FCountsSeen.back(), 1);
 }
@@ -230,45 +230,45 @@ TEST_F(DecisionServer, SecondRequestWaitsWhileAnAddWaitsForTheUserInterface) {
     FDaemon->Decisions().Delete(0);
     WaitPasses(2);
 
-    std::atomic<int> Queued{0};
-    UiThread::SetWaker([&] { ++Queued; });
-    auto First = std::async(std::launch::async, [Port = FPort] {
-        return httpservice::test::Exchange(Port, Get("/add?module=first&information=1"));
+    std::atomic<int> queued{0};
+    UiThread::SetWaker([&] { ++queued; });
+    auto first = std::async(std::launch::async, [port = FPort] {
+        return httpservice::test::Exchange(port, Get("/add?module=first&information=1"));
     });
     // Not pumping: the add holds the list's lock and waits for this thread.
-    for (int Try = 0; Try < 3000 && Queued == 0; ++Try) {
+    for (int attempt = 0; attempt < 3000 && queued == 0; ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    ASSERT_EQ(Queued, 1);
-    auto Second = std::async(std::launch::async, [Port = FPort] {
-        return httpservice::test::Exchange(Port, Get("/list"));
+    ASSERT_EQ(queued, 1);
+    auto second = std::async(std::launch::async, [port = FPort] {
+        return httpservice::test::Exchange(port, Get("/list"));
     });
-    const int Passes = FDaemon->Passes;
-    while (FDaemon->Passes < Passes + 5) {
+    const int passes = FDaemon->Passes;
+    while (FDaemon->Passes < passes + 5) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_EQ(First.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
-    EXPECT_EQ(Second.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+    EXPECT_EQ(first.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+    EXPECT_EQ(second.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
     EXPECT_EQ(FCalls, 2);
     UiThread::SetWaker({});
 
     ASSERT_TRUE(WaitFor([&] {
-        return First.wait_for(std::chrono::seconds(0)) == std::future_status::ready &&
-               Second.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        return first.wait_for(std::chrono::seconds(0)) == std::future_status::ready &&
+               second.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     }));
     EXPECT_EQ(FCalls, 3);
-    EXPECT_EQ(BodyLines(ParseReply(First.get()).Body).front(), "id=1");
+    EXPECT_EQ(BodyLines(ParseReply(first.get()).Body).front(), "id=1");
     // The listing came after the add had left the lock.
-    const TLines Listed = BodyLines(ParseReply(Second.get()).Body);
-    ASSERT_FALSE(Listed.empty());
-    EXPECT_EQ(Listed[1], "id=1");
+    const TLines listed = BodyLines(ParseReply(second.get()).Body);
+    ASSERT_FALSE(listed.empty());
+    EXPECT_EQ(listed[1], "id=1");
 }
 
 TEST_F(DecisionServer, FailingHandlerGives500AndKeepsTheDecisionAndTheService) {
     FOnChange = [](TDecisionList&) { throw Exception("dialog broke"); };
-    const TReply Reply = Add("module=m&information=i");
-    EXPECT_EQ(Reply.Status, 500);
-    EXPECT_EQ(Reply.Body, "");
+    const TReply reply = Add("module=m&information=i");
+    EXPECT_EQ(reply.Status, 500);
+    EXPECT_EQ(reply.Body, "");
     EXPECT_EQ(FDaemon->Decisions().Count(), 1);
 
     // The loop's notification fails too; the loop logs it and goes on serving.
@@ -276,32 +276,32 @@ TEST_F(DecisionServer, FailingHandlerGives500AndKeepsTheDecisionAndTheService) {
     WaitPasses(2);
     FOnChange = nullptr;
     EXPECT_EQ(Ask(Get("/status")).Status, 200);
-    const std::string Log = FDaemon->ServiceLog()->LineLogText();
-    EXPECT_NE(Log.find("Processing request /add?module=m&information=i failed (reason: dialog "
+    const std::string log = FDaemon->ServiceLog()->LineLogText();
+    EXPECT_NE(log.find("Processing request /add?module=m&information=i failed (reason: dialog "
                        "broke)"),
               std::string::npos)
-        << Log;
-    EXPECT_NE(Log.find("Notifying the owner of changed decisions failed (reason: dialog broke)"),
+        << log;
+    EXPECT_NE(log.find("Notifying the owner of changed decisions failed (reason: dialog broke)"),
               std::string::npos)
-        << Log;
+        << log;
 }
 
 TEST_F(DecisionServer, AddOutlivingItsDaemonNoLongerCallsTheOwner) {
-    std::atomic<int> Queued{0};
-    UiThread::SetWaker([&] { ++Queued; });
-    auto Pending = std::async(std::launch::async, [Port = FPort] {
-        return httpservice::test::Exchange(Port, Get("/add?module=m&information=i"));
+    std::atomic<int> queued{0};
+    UiThread::SetWaker([&] { ++queued; });
+    auto pending = std::async(std::launch::async, [port = FPort] {
+        return httpservice::test::Exchange(port, Get("/add?module=m&information=i"));
     });
-    for (int Try = 0; Try < 3000 && Queued == 0; ++Try) {
+    for (int attempt = 0; attempt < 3000 && queued == 0; ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    ASSERT_GE(Queued, 1);
+    ASSERT_GE(queued, 1);
     UiThread::SetWaker({});
     // Freeing the daemon serves the waiting add, which finds no owner to tell any more.
     FDaemon.reset();
     ASSERT_TRUE(WaitFor(
-        [&] { return Pending.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
-    EXPECT_EQ(ParseReply(Pending.get()).Status, 200);
+        [&] { return pending.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    EXPECT_EQ(ParseReply(pending.get()).Status, 200);
     EXPECT_EQ(FCalls, 0);
 }
 

@@ -8,8 +8,8 @@
 namespace vx::decisions {
 namespace {
 
-bool Contains(const TStrings& Lines, const std::string& Line) {
-    return std::find(Lines.begin(), Lines.end(), Line) != Lines.end();
+bool Contains(const TStrings& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 // Input lines -> the key=value and display lines they must produce.
@@ -65,93 +65,93 @@ const TFormCase FormCases[] = {
 };
 
 TEST(DecisionForms, LinesGiveFieldsAndDefaults) {
-    for (const auto& Case : FormCases) {
-        SCOPED_TRACE(Case.Name);
-        TDecisionList List;
-        const auto Decision = List.Add(Case.Input);
-        TStrings KeyValue;
-        TStrings Display;
-        Decision->GetKeyValueLines(KeyValue);
-        Decision->GetDisplayLines(Display);
-        ASSERT_EQ(KeyValue.size(), 12u);
-        ASSERT_EQ(Display.size(), 11u);
-        for (const auto& Line : Case.KeyValue) {
-            EXPECT_TRUE(Contains(KeyValue, Line)) << Line;
+    for (const auto& testCase : FormCases) {
+        SCOPED_TRACE(testCase.Name);
+        TDecisionList list;
+        const auto decision = list.Add(testCase.Input);
+        TStrings keyValue;
+        TStrings display;
+        decision->GetKeyValueLines(keyValue);
+        decision->GetDisplayLines(display);
+        ASSERT_EQ(keyValue.size(), 12u);
+        ASSERT_EQ(display.size(), 11u);
+        for (const auto& line : testCase.KeyValue) {
+            EXPECT_TRUE(Contains(keyValue, line)) << line;
         }
-        for (const auto& Line : Case.Display) {
-            EXPECT_TRUE(Contains(Display, Line)) << Line;
+        for (const auto& line : testCase.Display) {
+            EXPECT_TRUE(Contains(display, line)) << line;
         }
     }
 }
 
 TEST(DecisionForms, FullDecisionRendersInOrder) {
-    TDecisionList List;
-    List.Add();
-    const auto Decision =
-        List.Add({"decisiontype=decision", "item=C:\\x.exe", "category=Startup",
+    TDecisionList list;
+    list.Add();
+    const auto decision =
+        list.Add({"decisiontype=decision", "item=C:\\x.exe", "category=Startup",
                   "identifiedas=Adware", "threatlevel=3", "logclass=changed", "module=Registry",
                   "information=Run key", "olddata=a", "newdata=b"});
-    TStrings KeyValue;
-    Decision->GetKeyValueLines(KeyValue);
-    EXPECT_EQ(KeyValue, (TStrings{"id=1", "item=C:\\x.exe", "identifiedas=Adware",
+    TStrings keyValue;
+    decision->GetKeyValueLines(keyValue);
+    EXPECT_EQ(keyValue, (TStrings{"id=1", "item=C:\\x.exe", "identifiedas=Adware",
                                   "category=Startup", "threatlevel=3", "decisiontype=decision",
                                   "logclass=changed", "module=Registry", "information=Run key",
                                   "olddata=a", "newdata=b", "index=1"}));
-    TStrings Display;
-    Decision->GetDisplayLines(Display);
-    EXPECT_EQ(Display,
+    TStrings display;
+    decision->GetDisplayLines(display);
+    EXPECT_EQ(display,
               (TStrings{"ID: 1", "Item: C:\\x.exe", "Identified As: Adware", "Category: Startup",
                         "Threat Level: 3", "Decision Type: Decision", "Entry Type: changed",
                         "Module: Registry", "Information: Run key", "Old data: a", "New data: b"}));
-    EXPECT_EQ(Decision->GetDisplayName(), "1");
+    EXPECT_EQ(decision->GetDisplayName(), "1");
 }
 
 TEST(DecisionForms, NewDecisionStartsEmpty) {
-    TDecisionList List;
-    const double Before = NowAsDateTime();
-    const auto Decision = List.Add();
-    EXPECT_EQ(Decision->DecisionType, dtInformation);
-    EXPECT_EQ(Decision->LogClass, mlcAdded);
-    EXPECT_EQ(Decision->ThreatLevel, 0);
-    EXPECT_EQ(Decision->UniqueID(), 0);
-    EXPECT_EQ(Decision->Item, "");
-    EXPECT_EQ(Decision->OwnerList(), &List);
-    EXPECT_GE(Decision->Timestamp(), Before);
-    EXPECT_LE(Decision->Timestamp() - Before, 1.0 / 24); // created "now", not at some epoch
+    TDecisionList list;
+    const double before = NowAsDateTime();
+    const auto decision = list.Add();
+    EXPECT_EQ(decision->DecisionType, dtInformation);
+    EXPECT_EQ(decision->LogClass, mlcAdded);
+    EXPECT_EQ(decision->ThreatLevel, 0);
+    EXPECT_EQ(decision->UniqueID(), 0);
+    EXPECT_EQ(decision->Item, "");
+    EXPECT_EQ(decision->OwnerList(), &list);
+    EXPECT_GE(decision->Timestamp(), before);
+    EXPECT_LE(decision->Timestamp() - before, 1.0 / 24); // created "now", not at some epoch
 }
 
 TEST(DecisionForms, DateTimeCountsDaysFrom1899InLocalTime) {
-    const std::time_t Now = std::time(nullptr);
-    std::tm Local{};
-    localtime_r(&Now, &Local);
-    const double Value = NowAsDateTime();
-    const double Fraction = Value - static_cast<long>(Value);
-    const double Seconds = Local.tm_hour * 3600.0 + Local.tm_min * 60.0 + Local.tm_sec;
-    EXPECT_NEAR(Fraction * 86400.0, Seconds, 5.0);
-    EXPECT_GT(Value, 45000.0); // after 2023
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const double value = NowAsDateTime();
+    const double fraction = value - static_cast<long>(value);
+    const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
+    EXPECT_NEAR(fraction * 86400.0, seconds, 5.0);
+    EXPECT_GT(value, 45000.0); // after 2023
 }
 
 TEST(DecisionForms, AssignCopiesAllButStampAndUniqueID) {
-    TDecisionList List;
-    const auto Source = List.Add({"item=i", "threatlevel=9", "decisiontype=decision",
+    TDecisionList list;
+    const auto source = list.Add({"item=i", "threatlevel=9", "decisiontype=decision",
                                   "logclass=deleted", "module=m", "information=n", "olddata=o",
                                   "newdata=p", "identifiedas=q", "category=r"});
-    TDecisionList Other;
-    const auto Target = Other.Add();
-    Target->Assign(*Source);
-    TStrings A;
-    TStrings B;
-    Source->GetDisplayLines(A);
-    Target->GetDisplayLines(B);
-    EXPECT_EQ(A, B);
-    EXPECT_EQ(Target->OwnerList(), &List);
+    TDecisionList other;
+    const auto target = other.Add();
+    target->Assign(*source);
+    TStrings a;
+    TStrings b;
+    source->GetDisplayLines(a);
+    target->GetDisplayLines(b);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(target->OwnerList(), &list);
 }
 
 TEST(DecisionForms, RequiredKeysAreModuleAndInformation) {
     struct TCase {
         TStrings Lines;
         bool Expected;
-    } Cases[] = {
+    } cases[] = {
         {{"module=", "information="}, true},
         {{"MODULE=a", "Information=b"}, true},
         {{"module", "information=x"}, false},
@@ -159,8 +159,8 @@ TEST(DecisionForms, RequiredKeysAreModuleAndInformation) {
         {{"module=x"}, false},
         {{}, false},
     };
-    for (const auto& Case : Cases) {
-        EXPECT_EQ(TDecision::HasRequiredKeys(Case.Lines), Case.Expected);
+    for (const auto& testCase : cases) {
+        EXPECT_EQ(TDecision::HasRequiredKeys(testCase.Lines), testCase.Expected);
     }
 }
 

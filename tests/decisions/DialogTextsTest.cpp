@@ -20,12 +20,12 @@ using TKeys = std::vector<std::string>;
 constexpr const char* PlimmSection = "Dialog.AskPlimmDecisions";
 
 // The keys of a section's lines, in order.
-TKeys KeysOf(const TDialogTranslator& Section) {
-    TKeys Keys;
-    for (const auto& Line : Section.Texts()) {
-        Keys.push_back(Line.substr(0, Line.find('=')));
+TKeys KeysOf(const TDialogTranslator& section) {
+    TKeys keys;
+    for (const auto& line : section.Texts()) {
+        keys.push_back(line.substr(0, line.find('=')));
     }
-    return Keys;
+    return keys;
 }
 
 class DialogTexts : public ::testing::Test {
@@ -42,16 +42,16 @@ protected:
     }
 
     // Runs the translator's load handlers with a language file of that text.
-    void Load(const std::string& Text) {
-        ASSERT_TRUE(FTranslator->RunLoadHandlers(i18n::TLanguageFile(Text)));
+    void Load(const std::string& text) {
+        ASSERT_TRUE(FTranslator->RunLoadHandlers(i18n::TLanguageFile(text)));
     }
 
     std::unique_ptr<i18n::TAppTranslator> FTranslator;
 };
 
 TEST_F(DialogTexts, SectionsInOrderWithTheirKeys) {
-    const std::set<int> Empty{8, 10, 26, 43};
-    const std::map<int, TKeys> Further{
+    const std::set<int> empty{8, 10, 26, 43};
+    const std::map<int, TKeys> further{
         {0, {"VerificationShowAgain"}},
         {3,
          {"Instruction", "Content1", "Content2", "Content3", "Warning", "ExpandoShow",
@@ -63,16 +63,16 @@ TEST_F(DialogTexts, SectionsInOrderWithTheirKeys) {
          {"Instruction", "Change", "OldData", "NewData", "Item", "IdentifiedAs", "ThreatLevel",
           "TimestampText", "Previous", "Next"}},
     };
-    for (int K = 0; K < DialogCount; ++K) {
-        const TDialogTranslator& Section = DialogTranslators(K);
-        EXPECT_EQ(Section.Section(), std::string("Dialog.") + DialogDefaults[K].Name);
-        TKeys Expected;
-        if (Further.contains(K)) {
-            Expected = Further.at(K);
-        } else if (!Empty.contains(K)) {
-            Expected = {"Instruction"};
+    for (int k = 0; k < DialogCount; ++k) {
+        const TDialogTranslator& section = DialogTranslators(k);
+        EXPECT_EQ(section.Section(), std::string("Dialog.") + DialogDefaults[k].Name);
+        TKeys expected;
+        if (further.contains(k)) {
+            expected = further.at(k);
+        } else if (!empty.contains(k)) {
+            expected = {"Instruction"};
         }
-        EXPECT_EQ(KeysOf(Section), Expected) << "section " << K;
+        EXPECT_EQ(KeysOf(section), expected) << "section " << k;
     }
     EXPECT_EQ(DialogTranslators(0).Section(), "Dialog.Generic");
     EXPECT_EQ(DialogTranslators(41).Section(), "Dialog.ShowUpdateProgessMarquee");
@@ -80,9 +80,9 @@ TEST_F(DialogTexts, SectionsInOrderWithTheirKeys) {
 }
 
 TEST_F(DialogTexts, DefaultTextsByteForByte) {
-    const TDialogTranslator& Plimm = DialogTranslators(PlimmDecisionsDialog);
+    const TDialogTranslator& plimm = DialogTranslators(PlimmDecisionsDialog);
     EXPECT_EQ(
-        Plimm.Texts(),
+        plimm.Texts(),
         (TStrings{"Instruction=A system change that needs your attention has occured (%d/%d)!",
                   "Change=<b>Change:</b> ", "OldData=<b>Old data:</b> ",
                   "NewData=<b>New data:</b> ", "Item=<b>Item:</b> ",
@@ -102,16 +102,16 @@ TEST_F(DialogTexts, DefaultTextsByteForByte) {
 
     // Every line of the catalogue, counted and measured: an accidental edit of any text
     // changes the sum.
-    std::size_t Lines = 0;
-    std::size_t Bytes = 0;
-    for (int K = 0; K < DialogCount; ++K) {
-        for (const auto& Line : DialogTranslators(K).Texts()) {
-            ++Lines;
-            Bytes += Line.size();
+    std::size_t lines = 0;
+    std::size_t bytes = 0;
+    for (int k = 0; k < DialogCount; ++k) {
+        for (const auto& line : DialogTranslators(k).Texts()) {
+            ++lines;
+            bytes += line.size();
         }
     }
-    EXPECT_EQ(Lines, 69u);
-    EXPECT_EQ(Bytes, 3963u);
+    EXPECT_EQ(lines, 69u);
+    EXPECT_EQ(bytes, 3963u);
 }
 
 TEST_F(DialogTexts, LookupIgnoresCaseAndMissingKeysAreEmpty) {
@@ -149,28 +149,28 @@ TEST_F(DialogTexts, EmptyValueEmptiesTheTextAndLaterKeysAreStillRead) {
 TEST_F(DialogTexts, EachSectionHasOneLoadAndOneSaveHandlerInSectionOrder) {
     ASSERT_EQ(FTranslator->LoadEvents().size(), static_cast<std::size_t>(DialogCount));
     ASSERT_EQ(FTranslator->SaveEvents().size(), static_cast<std::size_t>(DialogCount));
-    for (int K = 0; K < DialogCount; ++K) {
-        i18n::TLanguageFile Template;
-        FTranslator->SaveEvents()[static_cast<std::size_t>(K)](Template);
-        const std::string& Section = DialogTranslators(K).Section();
-        EXPECT_EQ(Template.ReadSection(Section), KeysOf(DialogTranslators(K))) << Section;
-        EXPECT_EQ(Template.SectionExists(Section), !DialogTranslators(K).Texts().empty());
+    for (int k = 0; k < DialogCount; ++k) {
+        i18n::TLanguageFile blank;
+        FTranslator->SaveEvents()[static_cast<std::size_t>(k)](blank);
+        const std::string& section = DialogTranslators(k).Section();
+        EXPECT_EQ(blank.ReadSection(section), KeysOf(DialogTranslators(k))) << section;
+        EXPECT_EQ(blank.SectionExists(section), !DialogTranslators(k).Texts().empty());
     }
 }
 
 TEST_F(DialogTexts, SavedTemplateLoadsBackUnchanged) {
-    i18n::TLanguageFile Template;
-    for (const auto& Save : FTranslator->SaveEvents()) {
-        Save(Template);
+    i18n::TLanguageFile blank;
+    for (const auto& save : FTranslator->SaveEvents()) {
+        save(blank);
     }
-    EXPECT_EQ(Template.ReadString(PlimmSection, "Previous", ""), "< Previous");
-    std::vector<TStrings> Before;
-    for (int K = 0; K < DialogCount; ++K) {
-        Before.push_back(DialogTranslators(K).Texts());
+    EXPECT_EQ(blank.ReadString(PlimmSection, "Previous", ""), "< Previous");
+    std::vector<TStrings> before;
+    for (int k = 0; k < DialogCount; ++k) {
+        before.push_back(DialogTranslators(k).Texts());
     }
-    ASSERT_TRUE(FTranslator->RunLoadHandlers(Template));
-    for (int K = 0; K < DialogCount; ++K) {
-        EXPECT_EQ(DialogTranslators(K).Texts(), Before[static_cast<std::size_t>(K)]);
+    ASSERT_TRUE(FTranslator->RunLoadHandlers(blank));
+    for (int k = 0; k < DialogCount; ++k) {
+        EXPECT_EQ(DialogTranslators(k).Texts(), before[static_cast<std::size_t>(k)]);
     }
 }
 

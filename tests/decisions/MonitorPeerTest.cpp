@@ -8,20 +8,20 @@ namespace vx::decisions {
 namespace {
 
 TEST(MonitorPeer, VerdictPathRoundTrips) {
-    for (const bool Allow : {true, false}) {
-        for (const std::uint32_t ID : {0u, 7u, 4294967295u}) {
-            std::uint32_t ParsedID = 1;
-            bool ParsedAllow = !Allow;
-            ASSERT_TRUE(ParseVerdictPath(VerdictPath(ID, Allow), ParsedID, ParsedAllow));
-            EXPECT_EQ(ParsedID, ID);
-            EXPECT_EQ(ParsedAllow, Allow);
+    for (const bool allow : {true, false}) {
+        for (const std::uint32_t id : {0u, 7u, 4294967295u}) {
+            std::uint32_t parsedId = 1;
+            bool parsedAllow = !allow;
+            ASSERT_TRUE(ParseVerdictPath(VerdictPath(id, allow), parsedId, parsedAllow));
+            EXPECT_EQ(parsedId, id);
+            EXPECT_EQ(parsedAllow, allow);
         }
     }
     EXPECT_EQ(VerdictPath(7, true), "/applydecision?decisionid=7&decision=allow");
 }
 
 TEST(MonitorPeer, MalformedVerdictPathsAreRejected) {
-    const char* Paths[] = {
+    const char* paths[] = {
         "/applydecision",
         "/applydecision?",
         "/applydecision?decisionid=7",
@@ -34,17 +34,17 @@ TEST(MonitorPeer, MalformedVerdictPathsAreRejected) {
         "/applydecisions?decisionid=7&decision=allow",
         "/add?decisionid=7&decision=allow",
     };
-    for (const char* Path : Paths) {
-        std::uint32_t ID = 42;
-        bool Allow = false;
-        EXPECT_FALSE(ParseVerdictPath(Path, ID, Allow)) << Path;
-        EXPECT_EQ(ID, 42u);
+    for (const char* path : paths) {
+        std::uint32_t id = 42;
+        bool allow = false;
+        EXPECT_FALSE(ParseVerdictPath(path, id, allow)) << path;
+        EXPECT_EQ(id, 42u);
     }
-    std::uint32_t ID = 0;
-    bool Allow = true;
-    EXPECT_TRUE(ParseVerdictPath("/applydecision?decision=deny&DecisionID=12", ID, Allow));
-    EXPECT_EQ(ID, 12u);
-    EXPECT_FALSE(Allow);
+    std::uint32_t id = 0;
+    bool allow = true;
+    EXPECT_TRUE(ParseVerdictPath("/applydecision?decision=deny&DecisionID=12", id, allow));
+    EXPECT_EQ(id, 12u);
+    EXPECT_FALSE(allow);
 }
 
 TEST(MonitorPeer, AddQueryEncodesValues) {
@@ -58,20 +58,20 @@ TEST(MonitorPeer, AddQueryEncodesValues) {
 
 TEST(MonitorPeer, RefusalIsExactlyZero) {
     EXPECT_TRUE(IsRefusal("0"));
-    for (const char* Reply : {"", "00", "0\r\n", " 0", "1"}) {
-        EXPECT_FALSE(IsRefusal(Reply)) << Reply;
+    for (const char* reply : {"", "00", "0\r\n", " 0", "1"}) {
+        EXPECT_FALSE(IsRefusal(reply)) << reply;
     }
 }
 
 TEST(KeyValueLines, LookupIgnoresCaseAndFirstLineWins) {
-    const TStrings Lines{"plain", "Name=first", "NAME=second", "=nameless", "empty="};
-    EXPECT_EQ(ValueOf(Lines, "name"), "first");
-    EXPECT_EQ(ValueOf(Lines, "plain"), "");
-    EXPECT_FALSE(HasKey(Lines, "plain"));
-    EXPECT_TRUE(HasKey(Lines, "EMPTY"));
-    EXPECT_TRUE(HasKey(Lines, ""));
-    EXPECT_EQ(ValueOf(Lines, ""), "nameless");
-    EXPECT_EQ(ValueOf(Lines, "missing"), "");
+    const TStrings lines{"plain", "Name=first", "NAME=second", "=nameless", "empty="};
+    EXPECT_EQ(ValueOf(lines, "name"), "first");
+    EXPECT_EQ(ValueOf(lines, "plain"), "");
+    EXPECT_FALSE(HasKey(lines, "plain"));
+    EXPECT_TRUE(HasKey(lines, "EMPTY"));
+    EXPECT_TRUE(HasKey(lines, ""));
+    EXPECT_EQ(ValueOf(lines, ""), "nameless");
+    EXPECT_EQ(ValueOf(lines, "missing"), "");
 }
 
 } // namespace

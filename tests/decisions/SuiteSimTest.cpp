@@ -32,12 +32,12 @@ struct TRunningService {
         Daemon = StartThread<TSimDaemon>(Port, Behaviour);
         // The daemon binds on its own thread: wait until it takes connections. A short
         // time-out, because a hanging service takes them but never answers.
-        for (int Try = 0; Try < 200; ++Try) {
-            health::TqxInternetHTTP Client;
-            Client.SetTimeouts(1000ms, 100ms);
-            std::string Stream;
-            Client.Get("http://127.0.0.1:" + std::to_string(Port) + "/log", Stream);
-            if (Client.LastError() != health::ErrorInternetCannotConnect) {
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            health::TqxInternetHTTP client;
+            client.SetTimeouts(1000ms, 100ms);
+            std::string stream;
+            client.Get("http://127.0.0.1:" + std::to_string(Port) + "/log", stream);
+            if (client.LastError() != health::ErrorInternetCannotConnect) {
                 return;
             }
             std::this_thread::sleep_for(10ms);
@@ -48,9 +48,9 @@ struct TRunningService {
     // Request threads free themselves; none may outlive the test.
     ~TRunningService() {
         if (Daemon) {
-            const auto Threads = Daemon->RequestThreads();
+            const auto threads = Daemon->RequestThreads();
             Daemon.reset();
-            EXPECT_TRUE(Threads->WaitBelow(1, 5s));
+            EXPECT_TRUE(threads->WaitBelow(1, 5s));
         }
     }
 };
@@ -62,36 +62,36 @@ protected:
 };
 
 TEST_F(SuiteSim, ServicesAnswerTheirTokensOrAWrongOne) {
-    health::TWebThreadTester Tester;
-    std::vector<std::unique_ptr<TRunningService>> Services;
-    for (const auto& Info : SimulatedServices()) {
-        auto Service = std::make_unique<TRunningService>();
-        Service->Behaviour->ServiceName = Info.ServiceName;
-        Service->Behaviour->Corrupt = std::string(Info.OptionName) == "scanner";
-        Service->Start();
-        Tester.AddTest(Service->Port, Info.ServiceName, Info.OptionName);
-        Services.push_back(std::move(Service));
+    health::TWebThreadTester tester;
+    std::vector<std::unique_ptr<TRunningService>> services;
+    for (const auto& info : SimulatedServices()) {
+        auto service = std::make_unique<TRunningService>();
+        service->Behaviour->ServiceName = info.ServiceName;
+        service->Behaviour->Corrupt = std::string(info.OptionName) == "scanner";
+        service->Start();
+        tester.AddTest(service->Port, info.ServiceName, info.OptionName);
+        services.push_back(std::move(service));
     }
-    EXPECT_FALSE(Tester.TestAll());
-    EXPECT_EQ(Tester.GetStatusByName("VXUpdSvc"), health::tsWorking);
-    EXPECT_EQ(Tester.GetStatusByName("VXFWSvc"), health::tsWorking);
-    EXPECT_EQ(Tester.GetStatusByName("VXFSSvc"), health::tsCorrupted);
-    EXPECT_EQ(Tester.GetStatusByName("VXMonSvc"), health::tsWorking);
-    EXPECT_EQ(Tester.Messages(),
+    EXPECT_FALSE(tester.TestAll());
+    EXPECT_EQ(tester.GetStatusByName("VXUpdSvc"), health::tsWorking);
+    EXPECT_EQ(tester.GetStatusByName("VXFWSvc"), health::tsWorking);
+    EXPECT_EQ(tester.GetStatusByName("VXFSSvc"), health::tsCorrupted);
+    EXPECT_EQ(tester.GetStatusByName("VXMonSvc"), health::tsWorking);
+    EXPECT_EQ(tester.Messages(),
               std::vector<std::string>{"scanner: integrity check shows possible corruption"});
 }
 
 TEST_F(SuiteSim, HangingServiceNeverAnswers) {
-    TRunningService Service;
-    Service.Behaviour->ServiceName = "VXFWSvc";
-    Service.Behaviour->Hang = true;
-    Service.Start();
-    health::TqxInternetHTTP Client;
-    Client.SetTimeouts(1000ms, 300ms);
-    std::string Stream;
-    EXPECT_FALSE(Client.Get("http://127.0.0.1:" + std::to_string(Service.Port) + "/integrity-local",
-                            Stream));
-    EXPECT_EQ(Client.LastError(), health::ErrorInternetTimeout);
+    TRunningService service;
+    service.Behaviour->ServiceName = "VXFWSvc";
+    service.Behaviour->Hang = true;
+    service.Start();
+    health::TqxInternetHTTP client;
+    client.SetTimeouts(1000ms, 300ms);
+    std::string stream;
+    EXPECT_FALSE(client.Get("http://127.0.0.1:" + std::to_string(service.Port) + "/integrity-local",
+                            stream));
+    EXPECT_EQ(client.LastError(), health::ErrorInternetTimeout);
 }
 
 TEST_F(SuiteSim, MonitorTakesVerdictsAsConfigured) {
@@ -100,88 +100,88 @@ TEST_F(SuiteSim, MonitorTakesVerdictsAsConfigured) {
         std::string Reply;
         bool Answer404;
         bool Result;
-    } Cases[] = {
+    } cases[] = {
         {"accepts", "1", false, true},
         {"refuses", "0", false, false},
         {"not found", "1", true, false},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
-        TRunningService Monitor;
-        std::mutex Lock;
-        std::vector<std::string> Lines;
-        Monitor.Behaviour->ServiceName = "VXMonSvc";
-        Monitor.Behaviour->IsMonitor = true;
-        Monitor.Behaviour->MonitorReply = Case.Reply;
-        Monitor.Behaviour->Monitor404 = Case.Answer404;
-        Monitor.Behaviour->OnVerdict = [&](const std::string& Line) {
-            std::lock_guard Guard(Lock);
-            Lines.push_back(Line);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
+        TRunningService monitor;
+        std::mutex lock;
+        std::vector<std::string> lines;
+        monitor.Behaviour->ServiceName = "VXMonSvc";
+        monitor.Behaviour->IsMonitor = true;
+        monitor.Behaviour->MonitorReply = testCase.Reply;
+        monitor.Behaviour->Monitor404 = testCase.Answer404;
+        monitor.Behaviour->OnVerdict = [&](const std::string& line) {
+            std::lock_guard guard(lock);
+            lines.push_back(line);
         };
-        Monitor.Start();
-        std::string Reply;
-        EXPECT_EQ(decisions::SendDecisionVerdict(4294967295u, true, Reply, Monitor.Port),
-                  Case.Result);
-        EXPECT_EQ(decisions::SendDecisionVerdict(12, false, Reply, Monitor.Port), Case.Result);
-        std::lock_guard Guard(Lock);
-        if (Case.Answer404) {
-            EXPECT_TRUE(Lines.empty());
+        monitor.Start();
+        std::string reply;
+        EXPECT_EQ(decisions::SendDecisionVerdict(4294967295u, true, reply, monitor.Port),
+                  testCase.Result);
+        EXPECT_EQ(decisions::SendDecisionVerdict(12, false, reply, monitor.Port), testCase.Result);
+        std::lock_guard guard(lock);
+        if (testCase.Answer404) {
+            EXPECT_TRUE(lines.empty());
         } else {
-            EXPECT_EQ(Reply, Case.Reply);
-            EXPECT_EQ(Lines, (std::vector<std::string>{"verdict id=4294967295 allow",
+            EXPECT_EQ(reply, testCase.Reply);
+            EXPECT_EQ(lines, (std::vector<std::string>{"verdict id=4294967295 allow",
                                                        "verdict id=12 deny"}));
         }
     }
 }
 
 TEST_F(SuiteSim, MonitorRejectsMalformedVerdictsAndOtherServicesHaveNoVerdicts) {
-    TRunningService Monitor;
-    Monitor.Behaviour->ServiceName = "VXMonSvc";
-    Monitor.Behaviour->IsMonitor = true;
-    Monitor.Start();
-    TRunningService Updater;
-    Updater.Behaviour->ServiceName = "VXUpdSvc";
-    Updater.Start();
+    TRunningService monitor;
+    monitor.Behaviour->ServiceName = "VXMonSvc";
+    monitor.Behaviour->IsMonitor = true;
+    monitor.Start();
+    TRunningService updater;
+    updater.Behaviour->ServiceName = "VXUpdSvc";
+    updater.Start();
     struct TCase {
         int Port;
         std::string Path;
         std::int32_t Error;
         std::string Body;
-    } Cases[] = {
-        {Monitor.Port, "/applydecision?decisionid=x&decision=allow", 0, ""},
-        {Monitor.Port, "/other", health::ErrorNotFound, ""},
-        {Updater.Port, "/applydecision?decisionid=1&decision=allow", health::ErrorNotFound, ""},
+    } cases[] = {
+        {monitor.Port, "/applydecision?decisionid=x&decision=allow", 0, ""},
+        {monitor.Port, "/other", health::ErrorNotFound, ""},
+        {updater.Port, "/applydecision?decisionid=1&decision=allow", health::ErrorNotFound, ""},
     };
-    for (const auto& Case : Cases) {
-        std::string Body;
-        std::int32_t Error = -1;
-        health::HttpGetFromHost("127.0.0.1", Case.Port, Case.Path, Body, Error);
-        EXPECT_EQ(Error, Case.Error) << Case.Path;
-        EXPECT_EQ(Body, Case.Body) << Case.Path;
+    for (const auto& testCase : cases) {
+        std::string body;
+        std::int32_t error = -1;
+        health::HttpGetFromHost("127.0.0.1", testCase.Port, testCase.Path, body, error);
+        EXPECT_EQ(error, testCase.Error) << testCase.Path;
+        EXPECT_EQ(body, testCase.Body) << testCase.Path;
     }
 }
 
 TEST(SuiteSimOptions, ParsesWhatTheHelpTextSays) {
-    const TSimOptions Defaults = ParseSimOptions({});
-    EXPECT_EQ(Defaults.Services,
+    const TSimOptions defaults = ParseSimOptions({});
+    EXPECT_EQ(defaults.Services,
               (std::set<std::string>{"update", "firewall", "scanner", "monitor"}));
-    EXPECT_EQ(Defaults.MonitorReply, "1");
-    EXPECT_EQ(Defaults.RaiseSeconds, 0);
-    EXPECT_FALSE(Defaults.AddQuery);
+    EXPECT_EQ(defaults.MonitorReply, "1");
+    EXPECT_EQ(defaults.RaiseSeconds, 0);
+    EXPECT_FALSE(defaults.AddQuery);
 
-    const TSimOptions Set = ParseSimOptions({"--services", "monitor,scanner", "--corrupt",
+    const TSimOptions set = ParseSimOptions({"--services", "monitor,scanner", "--corrupt",
                                              "scanner", "--hang", "update", "--monitor-reply", "0",
                                              "--monitor-404", "--raise", "5", "--add", "module=a"});
-    EXPECT_EQ(Set.Services, (std::set<std::string>{"monitor", "scanner"}));
-    EXPECT_EQ(Set.Corrupt, std::set<std::string>{"scanner"});
-    EXPECT_EQ(Set.Hang, std::set<std::string>{"update"});
-    EXPECT_EQ(Set.MonitorReply, "0");
-    EXPECT_TRUE(Set.Monitor404);
-    EXPECT_EQ(Set.RaiseSeconds, 5);
-    EXPECT_EQ(Set.AddQuery.value_or(""), "module=a");
+    EXPECT_EQ(set.Services, (std::set<std::string>{"monitor", "scanner"}));
+    EXPECT_EQ(set.Corrupt, std::set<std::string>{"scanner"});
+    EXPECT_EQ(set.Hang, std::set<std::string>{"update"});
+    EXPECT_EQ(set.MonitorReply, "0");
+    EXPECT_TRUE(set.Monitor404);
+    EXPECT_EQ(set.RaiseSeconds, 5);
+    EXPECT_EQ(set.AddQuery.value_or(""), "module=a");
     EXPECT_TRUE(ParseSimOptions({"--help"}).Help);
 
-    const std::vector<std::vector<std::string>> Bad{
+    const std::vector<std::vector<std::string>> bad{
         {"--services", "monitor,,scanner"},
         {"--services", "tray"},
         {"--corrupt", "Scanner"},
@@ -192,23 +192,23 @@ TEST(SuiteSimOptions, ParsesWhatTheHelpTextSays) {
         {"--unknown"},
         {"monitor"},
     };
-    for (const auto& Args : Bad) {
-        EXPECT_THROW(ParseSimOptions(Args), EUsage) << Args[0];
+    for (const auto& args : bad) {
+        EXPECT_THROW(ParseSimOptions(args), EUsage) << args[0];
     }
     EXPECT_NE(std::string(SimUsageText()).find("--monitor-404"), std::string::npos);
 }
 
 TEST(SuiteSimSamples, SamplesAreVariedAndComplete) {
-    std::set<std::string> Types;
-    std::set<std::string> Classes;
-    for (std::size_t I = 0; I < 5; ++I) {
-        const auto Fields = SampleDecision(I);
-        EXPECT_TRUE(decisions::TDecision::HasRequiredKeys(Fields)) << I;
-        Types.insert(decisions::ValueOf(Fields, "decisiontype"));
-        Classes.insert(decisions::ValueOf(Fields, "logclass"));
+    std::set<std::string> types;
+    std::set<std::string> classes;
+    for (std::size_t i = 0; i < 5; ++i) {
+        const auto fields = SampleDecision(i);
+        EXPECT_TRUE(decisions::TDecision::HasRequiredKeys(fields)) << i;
+        types.insert(decisions::ValueOf(fields, "decisiontype"));
+        classes.insert(decisions::ValueOf(fields, "logclass"));
     }
-    EXPECT_EQ(Types.size(), 3u);
-    EXPECT_GE(Classes.size(), 4u);
+    EXPECT_EQ(types.size(), 3u);
+    EXPECT_GE(classes.size(), 4u);
     EXPECT_EQ(SampleDecision(5), SampleDecision(0));
 }
 
@@ -218,21 +218,21 @@ TEST(SuiteSimSamples, AddReachesTheTrayAndReportsItsAnswer) {
         std::string Raw;
         bool Taken;
         std::string Reply;
-    } Cases[] = {
+    } cases[] = {
         {"taken", test::TTestPeer::Reply(200, "id=3\r\nitem=\r\n"), true, "id=3\r\nitem=\r\n"},
         {"refused", "HTTP/1.0 504\r\n\r\n", false, ""},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
-        test::TTestPeer Tray(Case.Raw);
-        std::string Reply;
-        EXPECT_EQ(SendAddToTray("module=a&information=b", Reply, Tray.Port()), Case.Taken);
-        EXPECT_EQ(Reply, Case.Reply);
-        EXPECT_EQ(Tray.Requests().at(0).substr(0, 36), "GET /add?module=a&information=b HTTP");
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
+        test::TTestPeer tray(testCase.Raw);
+        std::string reply;
+        EXPECT_EQ(SendAddToTray("module=a&information=b", reply, tray.Port()), testCase.Taken);
+        EXPECT_EQ(reply, testCase.Reply);
+        EXPECT_EQ(tray.Requests().at(0).substr(0, 36), "GET /add?module=a&information=b HTTP");
     }
-    std::string Reply;
-    EXPECT_FALSE(SendAddToTray("module=a", Reply, test::FreeLoopbackPort()));
-    EXPECT_EQ(Reply, "Could not connect to server!");
+    std::string reply;
+    EXPECT_FALSE(SendAddToTray("module=a", reply, test::FreeLoopbackPort()));
+    EXPECT_EQ(reply, "Could not connect to server!");
 }
 
 } // namespace

@@ -9,27 +9,27 @@ namespace vx::decisions {
 namespace {
 
 // The rule as written: 246 values, two case forms each, each a full replace-all from the left.
-std::string ReferenceDecode(std::string Text) {
-    for (int V = 10; V <= 255; ++V) {
-        const std::string Upper = "%" + ByteToHex(static_cast<std::uint8_t>(V));
-        std::string Lower = Upper;
-        for (char& C : Lower) {
-            C = static_cast<char>(std::tolower(static_cast<unsigned char>(C)));
+std::string ReferenceDecode(std::string text) {
+    for (int v = 10; v <= 255; ++v) {
+        const std::string upper = "%" + ByteToHex(static_cast<std::uint8_t>(v));
+        std::string lower = upper;
+        for (char& c : lower) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         }
-        for (const std::string& Pattern : {Upper, Lower}) {
-            std::string Result;
-            std::size_t I = 0;
-            for (auto At = Text.find(Pattern); At != std::string::npos;
-                 At = Text.find(Pattern, I)) {
-                Result.append(Text, I, At - I);
-                Result += static_cast<char>(V);
-                I = At + Pattern.size();
+        for (const std::string& pattern : {upper, lower}) {
+            std::string result;
+            std::size_t i = 0;
+            for (auto at = text.find(pattern); at != std::string::npos;
+                 at = text.find(pattern, i)) {
+                result.append(text, i, at - i);
+                result += static_cast<char>(v);
+                i = at + pattern.size();
             }
-            Result.append(Text, I);
-            Text = Result;
+            result.append(text, i);
+            text = result;
         }
     }
-    return Text;
+    return text;
 }
 
 TEST(ByteToHex, TwoUpperCaseDigitsHighFirst) {
@@ -45,7 +45,7 @@ TEST(URLDecode, ValueOrderedReplacement) {
     struct {
         const char* Text;
         std::string Expected;
-    } const Cases[] = {
+    } const cases[] = {
         {"%2541", "A"},   // 0x25 makes %41, which 0x41 decodes later
         {"%2520", "%20"}, // 0x20 has run before 0x25 makes %20
         {"50%25", "50%"},
@@ -70,24 +70,25 @@ TEST(URLDecode, ValueOrderedReplacement) {
         {"no escapes", "no escapes"},
         {"%FF%ff%fF", "\xFF\xFF%fF"},
     };
-    for (const auto& Case : Cases) {
-        EXPECT_EQ(URLDecode(Case.Text), Case.Expected) << Case.Text;
-        EXPECT_EQ(ReferenceDecode(Case.Text), Case.Expected) << "reference: " << Case.Text;
+    for (const auto& testCase : cases) {
+        EXPECT_EQ(URLDecode(testCase.Text), testCase.Expected) << testCase.Text;
+        EXPECT_EQ(ReferenceDecode(testCase.Text), testCase.Expected)
+            << "reference: " << testCase.Text;
     }
 }
 
 TEST(URLDecode, AgreesWithTheRuleAsWrittenOnRandomText) {
     // Mostly escape material, so that cascades of every kind occur.
-    const std::string Alphabet = "%%%%0123456789abcdefABCDEFxG";
-    std::mt19937 Random(20240917);
-    std::uniform_int_distribution<std::size_t> Pick(0, Alphabet.size() - 1);
-    std::uniform_int_distribution<int> Length(0, 40);
-    for (int Round = 0; Round < 5000; ++Round) {
-        std::string Text;
-        for (int I = Length(Random); I > 0; --I) {
-            Text += Alphabet[Pick(Random)];
+    const std::string alphabet = "%%%%0123456789abcdefABCDEFxG";
+    std::mt19937 random(20240917);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    std::uniform_int_distribution<int> length(0, 40);
+    for (int round = 0; round < 5000; ++round) {
+        std::string text;
+        for (int i = length(random); i > 0; --i) {
+            text += alphabet[pick(random)];
         }
-        ASSERT_EQ(URLDecode(Text), ReferenceDecode(Text)) << Text;
+        ASSERT_EQ(URLDecode(text), ReferenceDecode(text)) << text;
     }
 }
 
@@ -96,7 +97,7 @@ TEST(SplitURLCommand, CommandAndAmpersandFields) {
         const char* Text;
         const char* Command;
         TStrings Params;
-    } const Cases[] = {
+    } const cases[] = {
         {"status", "status", {}},
         {"add?a=1&b=2", "add", {"a=1", "b=2"}},
         {"add?a=1&", "add", {"a=1", ""}},
@@ -109,12 +110,12 @@ TEST(SplitURLCommand, CommandAndAmpersandFields) {
         {"add?\"q&r\"", "add", {"\"q", "r\""}},
         {"add?a,b c;d", "add", {"a,b c;d"}},
     };
-    for (const auto& Case : Cases) {
-        std::string Command = "old";
-        TStrings Params{"old"};
-        SplitURLCommand(Case.Text, Command, Params);
-        EXPECT_EQ(Command, Case.Command) << Case.Text;
-        EXPECT_EQ(Params, Case.Params) << Case.Text;
+    for (const auto& testCase : cases) {
+        std::string command = "old";
+        TStrings params{"old"};
+        SplitURLCommand(testCase.Text, command, params);
+        EXPECT_EQ(command, testCase.Command) << testCase.Text;
+        EXPECT_EQ(params, testCase.Params) << testCase.Text;
     }
 }
 

@@ -11,8 +11,8 @@ namespace {
 
 using test::TTestPeer;
 
-std::string RequestLine(const std::string& Head) {
-    return Head.substr(0, Head.find("\r\n"));
+std::string RequestLine(const std::string& head) {
+    return head.substr(0, head.find("\r\n"));
 }
 
 TEST(Verdict, GoesToTheMonitorAsAGetOfItsPath) {
@@ -20,18 +20,18 @@ TEST(Verdict, GoesToTheMonitorAsAGetOfItsPath) {
         std::uint32_t ID;
         bool Allow;
         std::string Line;
-    } Cases[] = {
+    } cases[] = {
         {7, true, "GET /applydecision?decisionid=7&decision=allow HTTP/1.1"},
         {0, false, "GET /applydecision?decisionid=0&decision=deny HTTP/1.1"},
         {4294967295u, true, "GET /applydecision?decisionid=4294967295&decision=allow HTTP/1.1"},
     };
-    TTestPeer Monitor(TTestPeer::Reply(200, "1"));
-    for (const auto& Case : Cases) {
-        std::string Reply;
-        EXPECT_TRUE(SendDecisionVerdict(Case.ID, Case.Allow, Reply, Monitor.Port()));
-        EXPECT_EQ(Reply, "1");
-        EXPECT_EQ(RequestLine(Monitor.Requests().back()), Case.Line);
-        EXPECT_NE(Monitor.Requests().back().find("\r\nHost: 127.0.0.1:"), std::string::npos);
+    TTestPeer monitor(TTestPeer::Reply(200, "1"));
+    for (const auto& testCase : cases) {
+        std::string reply;
+        EXPECT_TRUE(SendDecisionVerdict(testCase.ID, testCase.Allow, reply, monitor.Port()));
+        EXPECT_EQ(reply, "1");
+        EXPECT_EQ(RequestLine(monitor.Requests().back()), testCase.Line);
+        EXPECT_NE(monitor.Requests().back().find("\r\nHost: 127.0.0.1:"), std::string::npos);
     }
     EXPECT_EQ(MonitorVerdictPort, 21325);
 }
@@ -42,7 +42,7 @@ TEST(Verdict, OnlyAnExactZeroOrNoDeliveryFails) {
         std::string Raw;
         bool Result;
         std::string Reply;
-    } Cases[] = {
+    } cases[] = {
         {"accepted", TTestPeer::Reply(200, "1"), true, "1"},
         {"refused", TTestPeer::Reply(200, "0"), false, "0"},
         {"empty reply", TTestPeer::Reply(200, ""), true, ""},
@@ -53,19 +53,19 @@ TEST(Verdict, OnlyAnExactZeroOrNoDeliveryFails) {
         {"404", TTestPeer::Reply(404, "1"), false, "untouched"},
         {"garbage", "garbage", false, "untouched"},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
-        TTestPeer Monitor(Case.Raw);
-        std::string Reply = "untouched";
-        EXPECT_EQ(SendDecisionVerdict(3, false, Reply, Monitor.Port()), Case.Result);
-        EXPECT_EQ(Reply, Case.Reply);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
+        TTestPeer monitor(testCase.Raw);
+        std::string reply = "untouched";
+        EXPECT_EQ(SendDecisionVerdict(3, false, reply, monitor.Port()), testCase.Result);
+        EXPECT_EQ(reply, testCase.Reply);
     }
 }
 
 TEST(Verdict, MonitorDownFails) {
-    std::string Reply = "untouched";
-    EXPECT_FALSE(SendDecisionVerdict(1, true, Reply, test::FreeLoopbackPort()));
-    EXPECT_EQ(Reply, "untouched");
+    std::string reply = "untouched";
+    EXPECT_FALSE(SendDecisionVerdict(1, true, reply, test::FreeLoopbackPort()));
+    EXPECT_EQ(reply, "untouched");
 }
 
 class VerdictList : public ::testing::Test {
@@ -79,34 +79,34 @@ TEST_F(VerdictList, DecisionIsRemovedWhateverTheOutcome) {
         const char* Name;
         std::string Raw;
         bool Result;
-    } Cases[] = {
+    } cases[] = {
         {"accepted", TTestPeer::Reply(200, "1"), true},
         {"refused", TTestPeer::Reply(200, "0"), false},
         {"not found", TTestPeer::Reply(404, ""), false},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
-        FMonitor.SetReply(Case.Raw);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
+        FMonitor.SetReply(testCase.Raw);
         FList.Add({"module=m", "information=i"});
-        const auto Kept = FList.Add({"module=m", "information=i"});
-        EXPECT_EQ(FList.ApplyVerdict(0, true), Case.Result);
+        const auto kept = FList.Add({"module=m", "information=i"});
+        EXPECT_EQ(FList.ApplyVerdict(0, true), testCase.Result);
         EXPECT_EQ(FList.Count(), 1);
-        EXPECT_EQ(FList.Items(0), Kept);
+        EXPECT_EQ(FList.Items(0), kept);
         FList.Delete(0);
     }
 }
 
 TEST_F(VerdictList, MonitorDownStillRemoves) {
-    TDecisionList List(test::FreeLoopbackPort());
-    List.Add();
-    List.Add();
-    EXPECT_FALSE(List.ApplyVerdict(1, false));
-    EXPECT_EQ(List.Count(), 1);
+    TDecisionList list(test::FreeLoopbackPort());
+    list.Add();
+    list.Add();
+    EXPECT_FALSE(list.ApplyVerdict(1, false));
+    EXPECT_EQ(list.Count(), 1);
 }
 
 TEST_F(VerdictList, SendVerdictUsesTheListsMonitor) {
-    const auto Decision = FList.Add();
-    EXPECT_TRUE(Decision->SendVerdict(false));
+    const auto decision = FList.Add();
+    EXPECT_TRUE(decision->SendVerdict(false));
     EXPECT_EQ(RequestLine(FMonitor.Requests().back()),
               "GET /applydecision?decisionid=0&decision=deny HTTP/1.1");
     EXPECT_EQ(FList.Count(), 1); // sending alone removes nothing
@@ -116,21 +116,21 @@ TEST_F(VerdictList, SendVerdictUsesTheListsMonitor) {
 // decision even though an add during the request shifted the others.
 TEST_F(VerdictList, NoLockIsHeldAcrossTheRequest) {
     FList.Add({"module=first", "information=i"});
-    const auto Judged = FList.Add({"module=judged", "information=i"});
+    const auto judged = FList.Add({"module=judged", "information=i"});
     FMonitor.SetResponder([this](const std::string&) {
         FList.Delete(0);
         FList.Add({"module=late", "information=i"});
         return TTestPeer::Reply(200, "1");
     });
-    EXPECT_TRUE(FList.ApplyVerdict(Judged, true));
+    EXPECT_TRUE(FList.ApplyVerdict(judged, true));
     ASSERT_EQ(FList.Count(), 1);
     EXPECT_EQ(FList.Items(0)->Module, "late");
 }
 
 TEST_F(VerdictList, DecisionAlreadyRemovedIsNotSentAgain) {
-    const auto Decision = FList.Add();
-    FList.Remove(*Decision);
-    EXPECT_FALSE(FList.ApplyVerdict(Decision, true));
+    const auto decision = FList.Add();
+    FList.Remove(*decision);
+    EXPECT_FALSE(FList.ApplyVerdict(decision, true));
     EXPECT_FALSE(FList.ApplyVerdict(nullptr, true));
     EXPECT_EQ(FMonitor.Connections(), 0);
 }

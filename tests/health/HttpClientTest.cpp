@@ -17,12 +17,12 @@ namespace {
 using test::TTestPeer;
 using namespace std::chrono_literals;
 
-std::string LocalUrl(int Port, const std::string& Path) {
-    return "http://127.0.0.1:" + std::to_string(Port) + Path;
+std::string LocalUrl(int port, const std::string& path) {
+    return "http://127.0.0.1:" + std::to_string(port) + path;
 }
 
-std::string RequestLine(const std::string& Head) {
-    return Head.substr(0, Head.find("\r\n"));
+std::string RequestLine(const std::string& head) {
+    return head.substr(0, head.find("\r\n"));
 }
 
 // The URL is split into host and path, whatever the scheme, and the path goes out as given.
@@ -31,7 +31,7 @@ TEST(HttpClientUrl, SplitsHostPortAndPath) {
         std::string Scheme;
         std::string PathPart;
         std::string ExpectedLine;
-    } Cases[] = {
+    } cases[] = {
         {"http://", "/integrity-local", "GET /integrity-local HTTP/1.1"},
         {"http://", "", "GET / HTTP/1.1"},
         {"ftp://", "/x?a=b&c=d", "GET /x?a=b&c=d HTTP/1.1"},
@@ -42,31 +42,31 @@ TEST(HttpClientUrl, SplitsHostPortAndPath) {
         {"http://", "/a b?c d", "GET /a%20b?c%20d HTTP/1.1"},
         {"http://", "/x\r\nInjected: 1", "GET /x%0d%0aInjected:%201 HTTP/1.1"},
     };
-    TTestPeer Peer(TTestPeer::Reply(200, "ok"));
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.ExpectedLine);
-        std::string Body;
-        std::int32_t Error = -1;
-        const std::string URL =
-            Case.Scheme + "127.0.0.1:" + std::to_string(Peer.Port()) + Case.PathPart;
-        EXPECT_TRUE(HttpGetToString(URL, Body, Error));
-        EXPECT_EQ(Error, 0);
-        EXPECT_EQ(Body, "ok");
-        ASSERT_FALSE(Peer.Requests().empty());
-        EXPECT_EQ(RequestLine(Peer.Requests().back()), Case.ExpectedLine);
+    TTestPeer peer(TTestPeer::Reply(200, "ok"));
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.ExpectedLine);
+        std::string body;
+        std::int32_t error = -1;
+        const std::string url =
+            testCase.Scheme + "127.0.0.1:" + std::to_string(peer.Port()) + testCase.PathPart;
+        EXPECT_TRUE(HttpGetToString(url, body, error));
+        EXPECT_EQ(error, 0);
+        EXPECT_EQ(body, "ok");
+        ASSERT_FALSE(peer.Requests().empty());
+        EXPECT_EQ(RequestLine(peer.Requests().back()), testCase.ExpectedLine);
     }
 }
 
 TEST(HttpClientUrl, SendsOnlyTheLibraryHeadersAndOurAgent) {
-    TTestPeer Peer;
-    std::string Body;
-    std::int32_t Error = 0;
-    ASSERT_TRUE(HttpGetToString(LocalUrl(Peer.Port(), "/x"), Body, Error));
-    const std::string Head = Peer.Requests().at(0);
-    EXPECT_NE(Head.find("\r\nHost: 127.0.0.1:" + std::to_string(Peer.Port()) + "\r\n"),
+    TTestPeer peer;
+    std::string body;
+    std::int32_t error = 0;
+    ASSERT_TRUE(HttpGetToString(LocalUrl(peer.Port(), "/x"), body, error));
+    const std::string head = peer.Requests().at(0);
+    EXPECT_NE(head.find("\r\nHost: 127.0.0.1:" + std::to_string(peer.Port()) + "\r\n"),
               std::string::npos);
-    EXPECT_NE(Head.find("\r\nUser-Agent: qelWinAPIWinINet\r\n"), std::string::npos);
-    EXPECT_EQ(Head.find("Accept"), std::string::npos);
+    EXPECT_NE(head.find("\r\nUser-Agent: qelWinAPIWinINet\r\n"), std::string::npos);
+    EXPECT_EQ(head.find("Accept"), std::string::npos);
 }
 
 TEST(HttpClientUrl, SplitHostPortTakesDecimalPortOr80) {
@@ -74,7 +74,7 @@ TEST(HttpClientUrl, SplitHostPortTakesDecimalPortOr80) {
         std::string Host;
         std::string Name;
         int Port;
-    } Cases[] = {
+    } cases[] = {
         {"127.0.0.1:21322", "127.0.0.1", 21322},
         {"127.0.0.1", "127.0.0.1", 80},
         {"127.0.0.1:abc", "127.0.0.1", 80},
@@ -87,52 +87,52 @@ TEST(HttpClientUrl, SplitHostPortTakesDecimalPortOr80) {
         {"localhost:-1", "localhost", -1},
         {":8080", "", 8080},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.Host);
-        std::string Name;
-        int Port = 0;
-        SplitHostPort(Case.Host, Name, Port);
-        EXPECT_EQ(Name, Case.Name);
-        EXPECT_EQ(Port, Case.Port);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Host);
+        std::string name;
+        int port = 0;
+        SplitHostPort(testCase.Host, name, port);
+        EXPECT_EQ(name, testCase.Name);
+        EXPECT_EQ(port, testCase.Port);
     }
 }
 
 TEST(HttpClientUrl, UrlWithoutSchemeSendsNothing) {
-    TTestPeer Peer;
-    std::string Body = "stale";
-    std::int32_t Error = 0;
-    EXPECT_FALSE(HttpGetToString("127.0.0.1:" + std::to_string(Peer.Port()) + "/x", Body, Error));
-    EXPECT_EQ(Error, ErrorNoScheme);
-    EXPECT_EQ(Body, "");
-    EXPECT_EQ(Peer.Connections(), 0);
-    EXPECT_EQ(InternetErrorText(Error), "1: Incorrect function.\r\n");
+    TTestPeer peer;
+    std::string body = "stale";
+    std::int32_t error = 0;
+    EXPECT_FALSE(HttpGetToString("127.0.0.1:" + std::to_string(peer.Port()) + "/x", body, error));
+    EXPECT_EQ(error, ErrorNoScheme);
+    EXPECT_EQ(body, "");
+    EXPECT_EQ(peer.Connections(), 0);
+    EXPECT_EQ(InternetErrorText(error), "1: Incorrect function.\r\n");
 }
 
 TEST(HttpClientUrl, BuildHttpUrlAddsOneSlash) {
     struct TCase {
         std::string Path;
         std::string Expected;
-    } Cases[] = {
+    } cases[] = {
         {"applydecision", "http://127.0.0.1:21325/applydecision"},
         {"/applydecision", "http://127.0.0.1:21325/applydecision"},
         {"", "http://127.0.0.1:21325/"},
         {"/a?b=c", "http://127.0.0.1:21325/a?b=c"},
     };
-    for (const auto& Case : Cases) {
-        EXPECT_EQ(BuildHttpURL("127.0.0.1", 21325, Case.Path), Case.Expected);
+    for (const auto& testCase : cases) {
+        EXPECT_EQ(BuildHttpURL("127.0.0.1", 21325, testCase.Path), testCase.Expected);
     }
 }
 
 // What the peer answers decides the result, the error code and the body.
 TEST(HttpClientAnswers, StatusAndBodyFollowTheRules) {
-    const std::string Huge(3 << 20, 'x');
+    const std::string huge(3 << 20, 'x');
     struct TCase {
         const char* Name;
         std::string Raw;
         bool Result;
         std::int32_t Error;
         std::string Body;
-    } Cases[] = {
+    } cases[] = {
         {"200 with body", TTestPeer::Reply(200, "token"), true, 0, "token"},
         {"200 empty", TTestPeer::Reply(200, ""), true, 0, ""},
         {"500 delivers its body", TTestPeer::Reply(500, "oops"), true, 0, "oops"},
@@ -142,143 +142,143 @@ TEST(HttpClientAnswers, StatusAndBodyFollowTheRules) {
         {"no length, body to close", "HTTP/1.1 200 OK\r\n\r\nuntil close", true, 0, "until close"},
         {"closed mid-body", "HTTP/1.0 200 X\r\nContent-Length: 100\r\n\r\npartial", true, 0,
          "partial"},
-        {"body past the size limit", TTestPeer::Reply(200, Huge), true, 0,
-         Huge.substr(0, DefaultMaxBodySize)},
+        {"body past the size limit", TTestPeer::Reply(200, huge), true, 0,
+         huge.substr(0, DefaultMaxBodySize)},
         {"garbage", "garbage\r\n\r\nmore garbage", false, ErrorHttpInvalidServerResponse, ""},
         {"status not a number", "HTTP/1.0 abc OK\r\n\r\nbody", false,
          ErrorHttpInvalidServerResponse, ""},
         {"nothing at all", "", false, ErrorHttpInvalidServerResponse, ""},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
-        TTestPeer Peer(Case.Raw);
-        std::string Body = "stale";
-        std::int32_t Error = -1;
-        EXPECT_EQ(HttpGetToString(LocalUrl(Peer.Port(), "/integrity-local"), Body, Error),
-                  Case.Result);
-        EXPECT_EQ(Error, Case.Error);
-        EXPECT_EQ(Body.size(), Case.Body.size());
-        EXPECT_TRUE(Body == Case.Body);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
+        TTestPeer peer(testCase.Raw);
+        std::string body = "stale";
+        std::int32_t error = -1;
+        EXPECT_EQ(HttpGetToString(LocalUrl(peer.Port(), "/integrity-local"), body, error),
+                  testCase.Result);
+        EXPECT_EQ(error, testCase.Error);
+        EXPECT_EQ(body.size(), testCase.Body.size());
+        EXPECT_TRUE(body == testCase.Body);
     }
 }
 
 TEST(HttpClientFailures, RefusedConnectionIs12029) {
-    std::string Body = "stale";
-    std::int32_t Error = 0;
-    EXPECT_FALSE(HttpGetToString(LocalUrl(test::FreeLoopbackPort(), "/x"), Body, Error));
-    EXPECT_EQ(Error, ErrorInternetCannotConnect);
-    EXPECT_EQ(Body, "");
-    EXPECT_EQ(InternetErrorText(Error), "Could not connect to server!");
+    std::string body = "stale";
+    std::int32_t error = 0;
+    EXPECT_FALSE(HttpGetToString(LocalUrl(test::FreeLoopbackPort(), "/x"), body, error));
+    EXPECT_EQ(error, ErrorInternetCannotConnect);
+    EXPECT_EQ(body, "");
+    EXPECT_EQ(InternetErrorText(error), "Could not connect to server!");
 }
 
 TEST(HttpClientFailures, HostThatCannotBeAServerNameIs12007) {
-    for (const char* URL : {"http://a b/x", "http://evil@127.0.0.1/x", "http:///x"}) {
-        SCOPED_TRACE(URL);
-        std::string Body;
-        std::int32_t Error = 0;
-        EXPECT_FALSE(HttpGetToString(URL, Body, Error));
-        EXPECT_EQ(Error, ErrorInternetNameNotResolved);
-        EXPECT_EQ(InternetErrorText(Error), "Could not find server!");
+    for (const char* url : {"http://a b/x", "http://evil@127.0.0.1/x", "http:///x"}) {
+        SCOPED_TRACE(url);
+        std::string body;
+        std::int32_t error = 0;
+        EXPECT_FALSE(HttpGetToString(url, body, error));
+        EXPECT_EQ(error, ErrorInternetNameNotResolved);
+        EXPECT_EQ(InternetErrorText(error), "Could not find server!");
     }
 }
 
 TEST(HttpClientFailures, PortOutOfRangeIsAnInvalidUrl) {
-    std::string Body;
-    std::int32_t Error = 0;
-    EXPECT_FALSE(HttpGetToString("http://127.0.0.1:70000/x", Body, Error));
-    EXPECT_EQ(Error, ErrorInternetInvalidUrl);
+    std::string body;
+    std::int32_t error = 0;
+    EXPECT_FALSE(HttpGetToString("http://127.0.0.1:70000/x", body, error));
+    EXPECT_EQ(error, ErrorInternetInvalidUrl);
 }
 
 TEST(HttpClientFailures, SilentPeerTimesOut) {
-    TTestPeer Peer;
-    Peer.SetHang();
-    TqxInternetHTTP Client;
-    Client.SetTimeouts(1000ms, 300ms);
-    std::string Stream;
-    EXPECT_FALSE(Client.Get(LocalUrl(Peer.Port(), "/x"), Stream));
-    EXPECT_EQ(Client.LastError(), ErrorInternetTimeout);
-    EXPECT_EQ(InternetErrorText(Client.LastError()), "12002: The operation timed out\r\n");
+    TTestPeer peer;
+    peer.SetHang();
+    TqxInternetHTTP client;
+    client.SetTimeouts(1000ms, 300ms);
+    std::string stream;
+    EXPECT_FALSE(client.Get(LocalUrl(peer.Port(), "/x"), stream));
+    EXPECT_EQ(client.LastError(), ErrorInternetTimeout);
+    EXPECT_EQ(InternetErrorText(client.LastError()), "12002: The operation timed out\r\n");
 }
 
 TEST(HttpClientFailures, PeerHangingMidBodyDeliversWhatCame) {
-    TTestPeer Peer;
-    Peer.SetHang("HTTP/1.0 200 X\r\nContent-Length: 10\r\n\r\n12345");
-    TqxInternetHTTP Client;
-    Client.SetTimeouts(1000ms, 300ms);
-    std::string Stream;
-    EXPECT_TRUE(Client.Get(LocalUrl(Peer.Port(), "/x"), Stream));
-    EXPECT_EQ(Stream, "12345");
-    EXPECT_EQ(Client.TotalSize(), 10);
-    EXPECT_EQ(Client.Downloaded(), 5);
+    TTestPeer peer;
+    peer.SetHang("HTTP/1.0 200 X\r\nContent-Length: 10\r\n\r\n12345");
+    TqxInternetHTTP client;
+    client.SetTimeouts(1000ms, 300ms);
+    std::string stream;
+    EXPECT_TRUE(client.Get(LocalUrl(peer.Port(), "/x"), stream));
+    EXPECT_EQ(stream, "12345");
+    EXPECT_EQ(client.TotalSize(), 10);
+    EXPECT_EQ(client.Downloaded(), 5);
 }
 
 TEST(HttpClientFailures, ProxyFromEnvironmentIsNotUsedForLoopback) {
-    TTestPeer Peer(TTestPeer::Reply(200, "direct"));
-    const std::string Proxy = "http://127.0.0.1:" + std::to_string(test::FreeLoopbackPort());
-    ::setenv("http_proxy", Proxy.c_str(), 1);
-    ::setenv("HTTP_PROXY", Proxy.c_str(), 1);
-    std::string Body;
-    std::int32_t Error = 0;
-    const bool Result = HttpGetToString(LocalUrl(Peer.Port(), "/x"), Body, Error);
+    TTestPeer peer(TTestPeer::Reply(200, "direct"));
+    const std::string proxy = "http://127.0.0.1:" + std::to_string(test::FreeLoopbackPort());
+    ::setenv("http_proxy", proxy.c_str(), 1);
+    ::setenv("HTTP_PROXY", proxy.c_str(), 1);
+    std::string body;
+    std::int32_t error = 0;
+    const bool result = HttpGetToString(LocalUrl(peer.Port(), "/x"), body, error);
     ::unsetenv("http_proxy");
     ::unsetenv("HTTP_PROXY");
-    EXPECT_TRUE(Result);
-    EXPECT_EQ(Body, "direct");
+    EXPECT_TRUE(result);
+    EXPECT_EQ(body, "direct");
 }
 
 TEST(HttpClientSession, ReportsSizesProgressAndTrace) {
-    TTestPeer Peer(TTestPeer::Reply(500, std::string(10000, 'b')));
-    TqxInternetHTTP Client;
-    EXPECT_EQ(Client.UserAgent(), "qelWinAPIWinINet");
-    EXPECT_EQ(Client.ChunkSize(), 4096u);
-    std::vector<std::string> Trace;
-    std::vector<int> Percents;
-    std::int64_t LastDownloaded = -1;
-    Client.OnTrace = [&](const std::string& Text) { Trace.push_back(Text); };
-    Client.OnProgress = [&](std::uint8_t Percent, std::int64_t Downloaded, std::int64_t Total) {
-        Percents.push_back(Percent);
-        LastDownloaded = Downloaded;
-        EXPECT_EQ(Total, 10000);
+    TTestPeer peer(TTestPeer::Reply(500, std::string(10000, 'b')));
+    TqxInternetHTTP client;
+    EXPECT_EQ(client.UserAgent(), "qelWinAPIWinINet");
+    EXPECT_EQ(client.ChunkSize(), 4096u);
+    std::vector<std::string> trace;
+    std::vector<int> percents;
+    std::int64_t lastDownloaded = -1;
+    client.OnTrace = [&](const std::string& text) { trace.push_back(text); };
+    client.OnProgress = [&](std::uint8_t percent, std::int64_t downloaded, std::int64_t total) {
+        percents.push_back(percent);
+        lastDownloaded = downloaded;
+        EXPECT_EQ(total, 10000);
     };
-    std::string Stream = "kept:";
-    ASSERT_TRUE(Client.Get(LocalUrl(Peer.Port(), "/"), Stream));
-    EXPECT_EQ(Stream, "kept:" + std::string(10000, 'b'));
-    EXPECT_EQ(Client.TotalSize(), 10000);
-    EXPECT_EQ(Client.Downloaded(), 10000);
-    EXPECT_EQ(Trace, std::vector<std::string>{"+ HttpQueryInfo status=500"});
-    ASSERT_GE(Percents.size(), 3u); // at least three chunks and the final call
-    EXPECT_EQ(Percents.back(), 100);
-    EXPECT_EQ(LastDownloaded, 10000);
+    std::string stream = "kept:";
+    ASSERT_TRUE(client.Get(LocalUrl(peer.Port(), "/"), stream));
+    EXPECT_EQ(stream, "kept:" + std::string(10000, 'b'));
+    EXPECT_EQ(client.TotalSize(), 10000);
+    EXPECT_EQ(client.Downloaded(), 10000);
+    EXPECT_EQ(trace, std::vector<std::string>{"+ HttpQueryInfo status=500"});
+    ASSERT_GE(percents.size(), 3u); // at least three chunks and the final call
+    EXPECT_EQ(percents.back(), 100);
+    EXPECT_EQ(lastDownloaded, 10000);
 }
 
 TEST(HttpClientSession, OneSessionServesSeveralRequests) {
-    TTestPeer Found(TTestPeer::Reply(200, "yes"));
-    TTestPeer Missing(TTestPeer::Reply(404, ""));
-    TqxInternetHTTP Client;
-    std::string Stream;
-    EXPECT_FALSE(Client.Get(LocalUrl(Missing.Port(), "/"), Stream));
-    EXPECT_EQ(Client.LastError(), ErrorNotFound);
-    EXPECT_TRUE(Client.Get(LocalUrl(Found.Port(), "/"), Stream));
-    EXPECT_EQ(Client.LastError(), 0); // reset by each request
-    EXPECT_EQ(Client.TotalSize(), 3);
-    EXPECT_EQ(Stream, "yes");
+    TTestPeer found(TTestPeer::Reply(200, "yes"));
+    TTestPeer missing(TTestPeer::Reply(404, ""));
+    TqxInternetHTTP client;
+    std::string stream;
+    EXPECT_FALSE(client.Get(LocalUrl(missing.Port(), "/"), stream));
+    EXPECT_EQ(client.LastError(), ErrorNotFound);
+    EXPECT_TRUE(client.Get(LocalUrl(found.Port(), "/"), stream));
+    EXPECT_EQ(client.LastError(), 0); // reset by each request
+    EXPECT_EQ(client.TotalSize(), 3);
+    EXPECT_EQ(stream, "yes");
 }
 
 TEST(HttpClientSession, ObserverExceptionsReachTheCallerNotTheLibrary) {
-    TTestPeer Peer(TTestPeer::Reply(200, "body"));
-    TqxInternetHTTP Client;
-    Client.OnProgress = [](std::uint8_t, std::int64_t, std::int64_t) {
+    TTestPeer peer(TTestPeer::Reply(200, "body"));
+    TqxInternetHTTP client;
+    client.OnProgress = [](std::uint8_t, std::int64_t, std::int64_t) {
         throw std::runtime_error("observer failed");
     };
-    std::string Stream;
-    EXPECT_THROW(Client.Get(LocalUrl(Peer.Port(), "/"), Stream), std::runtime_error);
+    std::string stream;
+    EXPECT_THROW(client.Get(LocalUrl(peer.Port(), "/"), stream), std::runtime_error);
 }
 
 TEST(HttpClientErrors, TextsAndLibraryCodes) {
     struct TTextCase {
         std::int32_t Code;
         std::string Text;
-    } Texts[] = {
+    } texts[] = {
         {ErrorNotFound, "File not found on server!"},
         {ErrorInternetNameNotResolved, "Could not find server!"},
         {ErrorInternetCannotConnect, "Could not connect to server!"},
@@ -290,13 +290,13 @@ TEST(HttpClientErrors, TextsAndLibraryCodes) {
         {12345, "Unknown error #12345"},
         {-5, "Unknown error #-5"},
     };
-    for (const auto& Case : Texts) {
-        EXPECT_EQ(InternetErrorText(Case.Code), Case.Text);
+    for (const auto& testCase : texts) {
+        EXPECT_EQ(InternetErrorText(testCase.Code), testCase.Text);
     }
     struct TCurlCase {
         CURLcode Curl;
         std::int32_t Code;
-    } CurlCases[] = {
+    } curlCases[] = {
         {CURLE_COULDNT_RESOLVE_HOST, ErrorInternetNameNotResolved},
         {CURLE_COULDNT_CONNECT, ErrorInternetCannotConnect},
         {CURLE_OPERATION_TIMEDOUT, ErrorInternetTimeout},
@@ -305,8 +305,8 @@ TEST(HttpClientErrors, TextsAndLibraryCodes) {
         {CURLE_SEND_ERROR, ErrorInternetConnectionAborted},
         {CURLE_SSL_CONNECT_ERROR, ErrorInternetInternal},
     };
-    for (const auto& Case : CurlCases) {
-        EXPECT_EQ(InternetErrorFromCurl(Case.Curl), Case.Code) << Case.Curl;
+    for (const auto& testCase : curlCases) {
+        EXPECT_EQ(InternetErrorFromCurl(testCase.Curl), testCase.Code) << testCase.Curl;
     }
 }
 

@@ -19,7 +19,7 @@ protected:
     void SetUp() override { httpservice::SetMachineKey("00330-80000-00000-AA123"); }
     void TearDown() override { httpservice::ClearMachineKey(); }
 
-    static std::string Token(const std::string& Name) { return httpservice::IntegrityToken(Name); }
+    static std::string Token(const std::string& name) { return httpservice::IntegrityToken(name); }
 };
 
 TEST_F(ServiceTester, EachAnswerGivesItsStatusAndMessage) {
@@ -29,7 +29,7 @@ TEST_F(ServiceTester, EachAnswerGivesItsStatusAndMessage) {
         TServiceTestStatus Status;
         std::string Message; // empty: none
     };
-    const TCase Cases[] = {
+    const TCase cases[] = {
         {"Right", TTestPeer::Reply(200, Token("Right")), tsWorking, ""},
         {"Wrong", TTestPeer::Reply(200, Token("Other")), tsCorrupted,
          "Wrong: integrity check shows possible corruption"},
@@ -46,104 +46,104 @@ TEST_F(ServiceTester, EachAnswerGivesItsStatusAndMessage) {
         {"Garbage", "garbage", tsUnavailable,
          "Garbage: 12152: The server returned an invalid or unrecognized response\r\n"},
     };
-    std::vector<std::unique_ptr<TTestPeer>> Peers;
-    TWebThreadTester Tester;
-    std::vector<std::string> Expected;
-    for (const auto& Case : Cases) {
-        int Port = test::FreeLoopbackPort();
-        if (!Case.Raw.empty()) {
-            Peers.push_back(std::make_unique<TTestPeer>(Case.Raw));
-            Port = Peers.back()->Port();
+    std::vector<std::unique_ptr<TTestPeer>> peers;
+    TWebThreadTester tester;
+    std::vector<std::string> expected;
+    for (const auto& testCase : cases) {
+        int port = test::FreeLoopbackPort();
+        if (!testCase.Raw.empty()) {
+            peers.push_back(std::make_unique<TTestPeer>(testCase.Raw));
+            port = peers.back()->Port();
         }
-        Tester.AddTest(Port, Case.Name, Case.Name);
-        if (!Case.Message.empty()) {
-            Expected.push_back(Case.Message);
+        tester.AddTest(port, testCase.Name, testCase.Name);
+        if (!testCase.Message.empty()) {
+            expected.push_back(testCase.Message);
         }
     }
-    EXPECT_FALSE(Tester.TestAll());
-    for (const auto& Case : Cases) {
-        EXPECT_EQ(Tester.GetStatusByName(Case.Name), Case.Status) << Case.Name;
+    EXPECT_FALSE(tester.TestAll());
+    for (const auto& testCase : cases) {
+        EXPECT_EQ(tester.GetStatusByName(testCase.Name), testCase.Status) << testCase.Name;
     }
-    EXPECT_EQ(Tester.Messages(), Expected);
-    for (const auto& Peer : Peers) {
-        EXPECT_EQ(Peer->Requests().at(0).substr(0, 30), "GET /integrity-local HTTP/1.1\r");
+    EXPECT_EQ(tester.Messages(), expected);
+    for (const auto& peer : peers) {
+        EXPECT_EQ(peer->Requests().at(0).substr(0, 30), "GET /integrity-local HTTP/1.1\r");
     }
 }
 
 TEST_F(ServiceTester, AllWorkingAndLaterRunsReplaceResults) {
-    auto First = std::make_unique<TTestPeer>(TTestPeer::Reply(200, Token("A")));
-    TTestPeer Second(TTestPeer::Reply(200, Token("B")));
-    TWebThreadTester Tester;
-    Tester.AddTest(First->Port(), "A", "Alpha");
-    Tester.AddTest(Second.Port(), "B", "Beta");
-    EXPECT_TRUE(Tester.TestAll());
-    EXPECT_TRUE(Tester.Messages().empty());
+    auto first = std::make_unique<TTestPeer>(TTestPeer::Reply(200, Token("A")));
+    TTestPeer second(TTestPeer::Reply(200, Token("B")));
+    TWebThreadTester tester;
+    tester.AddTest(first->Port(), "A", "Alpha");
+    tester.AddTest(second.Port(), "B", "Beta");
+    EXPECT_TRUE(tester.TestAll());
+    EXPECT_TRUE(tester.Messages().empty());
 
-    const int FirstPort = First->Port();
-    First.reset(); // the service goes away
-    EXPECT_FALSE(Tester.TestAll());
-    EXPECT_EQ(Tester.GetStatusByName("A"), tsUnavailable);
-    EXPECT_EQ(Tester.GetStatusByName("B"), tsWorking);
-    EXPECT_EQ(Tester.Messages(), std::vector<std::string>{"Alpha: Could not connect to server!"});
-    EXPECT_EQ(Tester.Tests(0).Port, FirstPort);
+    const int firstPort = first->Port();
+    first.reset(); // the service goes away
+    EXPECT_FALSE(tester.TestAll());
+    EXPECT_EQ(tester.GetStatusByName("A"), tsUnavailable);
+    EXPECT_EQ(tester.GetStatusByName("B"), tsWorking);
+    EXPECT_EQ(tester.Messages(), std::vector<std::string>{"Alpha: Could not connect to server!"});
+    EXPECT_EQ(tester.Tests(0).Port, firstPort);
 
     // A single probe neither clears nor writes the run's messages on success.
-    EXPECT_TRUE(Tester.TestService(1));
-    EXPECT_EQ(Tester.Messages().size(), 1u);
-    EXPECT_FALSE(Tester.TestService(2));
-    EXPECT_FALSE(Tester.TestService(-1));
+    EXPECT_TRUE(tester.TestService(1));
+    EXPECT_EQ(tester.Messages().size(), 1u);
+    EXPECT_FALSE(tester.TestService(2));
+    EXPECT_FALSE(tester.TestService(-1));
 }
 
 TEST_F(ServiceTester, ProbeThatRaisesKeepsTheStatusAndAddsNoMessage) {
-    TTestPeer Peer(TTestPeer::Reply(200, "x"));
-    TWebThreadTester Tester;
-    Tester.AddTest(Peer.Port(), "", "Nameless"); // no token can be made for an empty name
-    EXPECT_FALSE(Tester.TestAll());
-    EXPECT_EQ(Tester.GetStatusByName(""), tsUntested);
-    EXPECT_TRUE(Tester.Messages().empty());
+    TTestPeer peer(TTestPeer::Reply(200, "x"));
+    TWebThreadTester tester;
+    tester.AddTest(peer.Port(), "", "Nameless"); // no token can be made for an empty name
+    EXPECT_FALSE(tester.TestAll());
+    EXPECT_EQ(tester.GetStatusByName(""), tsUntested);
+    EXPECT_TRUE(tester.Messages().empty());
 }
 
 TEST_F(ServiceTester, SuiteTesterHoldsTheFiveServices) {
-    const TKorvex2WebThreadTester Tester;
-    ASSERT_EQ(Tester.TestCount(), 5);
-    const TTestSet Expected[] = {
+    const TKorvex2WebThreadTester tester;
+    ASSERT_EQ(tester.TestCount(), 5);
+    const TTestSet expected[] = {
         {21321, "VXUpdSvc", "Updater", tsUntested}, {21322, "VXFWSvc", "Firewall", tsUntested},
         {21323, "VXFSSvc", "Scanner", tsUntested},  {21324, "VXTray", "Tray", tsUntested},
         {21325, "VXMonSvc", "Monitor", tsUntested},
     };
-    for (int I = 0; I < 5; ++I) {
-        EXPECT_EQ(Tester.Tests(I).Port, Expected[I].Port);
-        EXPECT_EQ(Tester.Tests(I).ServiceName, Expected[I].ServiceName);
-        EXPECT_EQ(Tester.Tests(I).DisplayName, Expected[I].DisplayName);
-        EXPECT_EQ(Tester.GetStatusByIndex(I), tsUntested);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(tester.Tests(i).Port, expected[i].Port);
+        EXPECT_EQ(tester.Tests(i).ServiceName, expected[i].ServiceName);
+        EXPECT_EQ(tester.Tests(i).DisplayName, expected[i].DisplayName);
+        EXPECT_EQ(tester.GetStatusByIndex(i), tsUntested);
     }
-    EXPECT_EQ(Tester.GetStatusByName("vxtray"), tsNotFound);
-    EXPECT_EQ(Tester.GetStatusByName("VXTray "), tsNotFound);
-    EXPECT_EQ(Tester.GetStatusByIndex(5), tsNotFound);
-    EXPECT_EQ(Tester.GetStatusByIndex(-1), tsNotFound);
+    EXPECT_EQ(tester.GetStatusByName("vxtray"), tsNotFound);
+    EXPECT_EQ(tester.GetStatusByName("VXTray "), tsNotFound);
+    EXPECT_EQ(tester.GetStatusByIndex(5), tsNotFound);
+    EXPECT_EQ(tester.GetStatusByIndex(-1), tsNotFound);
     EXPECT_STREQ(ServiceStatusWords[tsNotFound], "not found");
     EXPECT_STREQ(SuiteServiceCaptions[2], "System Monitor");
 }
 
 // The tray index reaches a test only through its name.
 TEST_F(ServiceTester, TrayIndexMapsThroughServiceNames) {
-    TTestPeer Scanner(TTestPeer::Reply(200, Token("VXFSSvc")));
-    TTestPeer Firewall(TTestPeer::Reply(200, "wrong"));
-    TTestPeer Monitor(TTestPeer::Reply(404, ""));
-    TWebThreadTester Tester;
-    const int Down = test::FreeLoopbackPort();
-    Tester.AddTest(Down, "VXUpdSvc", "Updater");
-    Tester.AddTest(Firewall.Port(), "VXFWSvc", "Firewall");
-    Tester.AddTest(Scanner.Port(), "VXFSSvc", "Scanner");
-    Tester.AddTest(Down, "VXTray", "Tray");
-    Tester.AddTest(Monitor.Port(), "VXMonSvc", "Monitor");
-    Tester.TestAll();
-    EXPECT_EQ(Tester.GetStatusByIndex(0), tsUnavailable);
-    EXPECT_EQ(Tester.GetStatusByIndex(1), tsWorking);     // position 2
-    EXPECT_EQ(Tester.GetStatusByIndex(2), tsUnavailable); // the monitor's 404
-    EXPECT_EQ(Tester.GetStatusByIndex(3), tsCorrupted);   // position 1
-    EXPECT_EQ(Tester.GetStatusByIndex(4), tsUnavailable);
-    EXPECT_EQ(Tester.Messages(),
+    TTestPeer scanner(TTestPeer::Reply(200, Token("VXFSSvc")));
+    TTestPeer firewall(TTestPeer::Reply(200, "wrong"));
+    TTestPeer monitor(TTestPeer::Reply(404, ""));
+    TWebThreadTester tester;
+    const int down = test::FreeLoopbackPort();
+    tester.AddTest(down, "VXUpdSvc", "Updater");
+    tester.AddTest(firewall.Port(), "VXFWSvc", "Firewall");
+    tester.AddTest(scanner.Port(), "VXFSSvc", "Scanner");
+    tester.AddTest(down, "VXTray", "Tray");
+    tester.AddTest(monitor.Port(), "VXMonSvc", "Monitor");
+    tester.TestAll();
+    EXPECT_EQ(tester.GetStatusByIndex(0), tsUnavailable);
+    EXPECT_EQ(tester.GetStatusByIndex(1), tsWorking);     // position 2
+    EXPECT_EQ(tester.GetStatusByIndex(2), tsUnavailable); // the monitor's 404
+    EXPECT_EQ(tester.GetStatusByIndex(3), tsCorrupted);   // position 1
+    EXPECT_EQ(tester.GetStatusByIndex(4), tsUnavailable);
+    EXPECT_EQ(tester.Messages(),
               (std::vector<std::string>{"Updater: Could not connect to server!",
                                         "Firewall: integrity check shows possible corruption",
                                         "Tray: Could not connect to server!",

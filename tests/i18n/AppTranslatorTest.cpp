@@ -24,78 +24,78 @@ protected:
 TEST(AppTranslatorWithoutConfig, RaisesThePleaseIncludeError) {
     config::FreeConfigManager();
     try {
-        TAppTranslator Translator;
+        TAppTranslator translator;
         FAIL() << "constructed without a configuration manager";
-    } catch (const ETranslatorError& Error) {
-        EXPECT_EQ(Error.Message(), "Please do include qelConfig!");
+    } catch (const ETranslatorError& error) {
+        EXPECT_EQ(error.Message(), "Please do include qelConfig!");
     }
     EXPECT_THROW(CreateAppTranslator(), ETranslatorError);
     EXPECT_EQ(AppTranslator(), nullptr);
 }
 
 TEST_F(AppTranslatorTest, RegistryKeyFollowsTheProductName) {
-    TAppTranslator Translator;
-    EXPECT_EQ(Translator.RegistryRootKey(), win::HKEY_CURRENT_USER);
-    EXPECT_EQ(Translator.RegistryKey(), "\\Software\\Qelvane Limited\\Korvex - Thornet 2");
-    EXPECT_EQ(Translator.RegistryValue(), "Language");
+    TAppTranslator translator;
+    EXPECT_EQ(translator.RegistryRootKey(), win::HKEY_CURRENT_USER);
+    EXPECT_EQ(translator.RegistryKey(), "\\Software\\Qelvane Limited\\Korvex - Thornet 2");
+    EXPECT_EQ(translator.RegistryValue(), "Language");
 
     config::ConfigManager().SetProductName("Korvex - Thornet 3");
-    EXPECT_EQ(Translator.RegistryKey(), "\\Software\\Qelvane Limited\\Korvex - Thornet 3");
+    EXPECT_EQ(translator.RegistryKey(), "\\Software\\Qelvane Limited\\Korvex - Thornet 3");
 }
 
 TEST_F(AppTranslatorTest, ProductNameChangeAfterTheTranslatorIsFreedIsHarmless) {
-    { TAppTranslator Translator; }
+    { TAppTranslator translator; }
     config::ConfigManager().SetProductName("Other");
-    TAppTranslator Later;
-    EXPECT_EQ(Later.RegistryKey(), "\\Software\\Qelvane Limited\\Other");
+    TAppTranslator later;
+    EXPECT_EQ(later.RegistryKey(), "\\Software\\Qelvane Limited\\Other");
 }
 
 TEST_F(AppTranslatorTest, LoadHandlersRunInRegistrationOrderWithTheFile) {
-    TAppTranslator Translator;
-    std::vector<std::string> Seen;
-    auto Record = [&Seen](const std::string& Name) {
-        return [&Seen, Name](const TLanguageFile& Ini) {
-            Seen.push_back(Name + ":" + Ini.ReadString("Main", "LanguageName", "?"));
+    TAppTranslator translator;
+    std::vector<std::string> seen;
+    auto record = [&seen](const std::string& name) {
+        return [&seen, name](const TLanguageFile& ini) {
+            seen.push_back(name + ":" + ini.ReadString("Main", "LanguageName", "?"));
         };
     };
-    const auto Twice = Record("b");
-    Translator.AddLoadHandler(Record("a"));
-    Translator.AddLoadHandler(Twice);
-    Translator.AddLoadHandler(Twice);
-    EXPECT_EQ(Translator.LoadEvents().size(), 3u);
+    const auto twice = record("b");
+    translator.AddLoadHandler(record("a"));
+    translator.AddLoadHandler(twice);
+    translator.AddLoadHandler(twice);
+    EXPECT_EQ(translator.LoadEvents().size(), 3u);
 
-    EXPECT_TRUE(Translator.RunLoadHandlers(TLanguageFile("[Main]\nLanguageName=Deutsch\n")));
-    EXPECT_EQ(Seen, (std::vector<std::string>{"a:Deutsch", "b:Deutsch", "b:Deutsch"}));
+    EXPECT_TRUE(translator.RunLoadHandlers(TLanguageFile("[Main]\nLanguageName=Deutsch\n")));
+    EXPECT_EQ(seen, (std::vector<std::string>{"a:Deutsch", "b:Deutsch", "b:Deutsch"}));
 }
 
 TEST_F(AppTranslatorTest, AFailingLoadHandlerSkipsTheRest) {
-    TAppTranslator Translator;
-    std::vector<int> Seen;
-    Translator.AddLoadHandler([&](const TLanguageFile&) { Seen.push_back(1); });
-    Translator.AddLoadHandler([](const TLanguageFile&) { throw Exception("broken handler"); });
-    Translator.AddLoadHandler([&](const TLanguageFile&) { Seen.push_back(3); });
-    EXPECT_FALSE(Translator.RunLoadHandlers(TLanguageFile()));
-    EXPECT_EQ(Seen, std::vector<int>{1});
+    TAppTranslator translator;
+    std::vector<int> seen;
+    translator.AddLoadHandler([&](const TLanguageFile&) { seen.push_back(1); });
+    translator.AddLoadHandler([](const TLanguageFile&) { throw Exception("broken handler"); });
+    translator.AddLoadHandler([&](const TLanguageFile&) { seen.push_back(3); });
+    EXPECT_FALSE(translator.RunLoadHandlers(TLanguageFile()));
+    EXPECT_EQ(seen, std::vector<int>{1});
 }
 
 TEST_F(AppTranslatorTest, SaveHandlersAreStoredInOrder) {
-    TAppTranslator Translator;
-    Translator.AddSaveHandler([](TLanguageFile& Ini) { Ini.WriteString("S", "first", "1"); });
-    Translator.AddSaveHandler([](TLanguageFile& Ini) { Ini.WriteString("S", "second", "2"); });
-    TLanguageFile Template;
-    for (const auto& Handler : Translator.SaveEvents()) {
-        Handler(Template);
+    TAppTranslator translator;
+    translator.AddSaveHandler([](TLanguageFile& ini) { ini.WriteString("S", "first", "1"); });
+    translator.AddSaveHandler([](TLanguageFile& ini) { ini.WriteString("S", "second", "2"); });
+    TLanguageFile blank;
+    for (const auto& handler : translator.SaveEvents()) {
+        handler(blank);
     }
-    EXPECT_EQ(Template.ReadSection("S"), (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(blank.ReadSection("S"), (std::vector<std::string>{"first", "second"}));
 }
 
 TEST_F(AppTranslatorTest, ProcessWideInstanceIsCreatedOnce) {
     EXPECT_EQ(AppTranslator(), nullptr);
     CreateAppTranslator();
-    TAppTranslator* First = AppTranslator();
-    ASSERT_NE(First, nullptr);
+    TAppTranslator* first = AppTranslator();
+    ASSERT_NE(first, nullptr);
     CreateAppTranslator();
-    EXPECT_EQ(AppTranslator(), First);
+    EXPECT_EQ(AppTranslator(), first);
     FreeAppTranslator();
     EXPECT_EQ(AppTranslator(), nullptr);
 }

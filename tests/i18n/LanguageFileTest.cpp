@@ -11,7 +11,7 @@ namespace {
 using TLines = std::vector<std::string>;
 
 TEST(LanguageFileParse, LineEndsTrimmingCommentsAndSections) {
-    const TLanguageFile Ini("ignored=before any section\r\n"
+    const TLanguageFile ini("ignored=before any section\r\n"
                             "[Main]\r\n"
                             "  LanguageName =  Deutsch \t\r"
                             "; a comment\n"
@@ -20,55 +20,55 @@ TEST(LanguageFileParse, LineEndsTrimmingCommentsAndSections) {
                             "\n"
                             "[ Messages ]\n"
                             "Hello=Hallo");
-    EXPECT_EQ(Ini.ReadSectionValues("Main"), (TLines{"LanguageName=Deutsch", "Use=Für alle"}));
-    EXPECT_EQ(Ini.ReadString("Messages", "Hello", "-"), "Hallo");
-    EXPECT_FALSE(Ini.ValueExists("", "ignored"));
-    EXPECT_FALSE(Ini.SectionExists(""));
+    EXPECT_EQ(ini.ReadSectionValues("Main"), (TLines{"LanguageName=Deutsch", "Use=Für alle"}));
+    EXPECT_EQ(ini.ReadString("Messages", "Hello", "-"), "Hallo");
+    EXPECT_FALSE(ini.ValueExists("", "ignored"));
+    EXPECT_FALSE(ini.SectionExists(""));
 }
 
 TEST(LanguageFileParse, LinesWithoutEqualsStayButAreNeverFound) {
-    const TLanguageFile Ini("[S]\nlonely\n=empty name\nkey=a=b\n[\n");
-    EXPECT_EQ(Ini.ReadSectionValues("S"), (TLines{"lonely", "=empty name", "key=a=b", "["}));
-    EXPECT_EQ(Ini.ReadSection("S"), (TLines{"", "key"}));
-    EXPECT_EQ(Ini.ReadString("S", "lonely", "default"), "default");
-    EXPECT_EQ(Ini.ReadString("S", "key", ""), "a=b");
-    EXPECT_EQ(Ini.ReadString("S", "", "default"), "empty name");
+    const TLanguageFile ini("[S]\nlonely\n=empty name\nkey=a=b\n[\n");
+    EXPECT_EQ(ini.ReadSectionValues("S"), (TLines{"lonely", "=empty name", "key=a=b", "["}));
+    EXPECT_EQ(ini.ReadSection("S"), (TLines{"", "key"}));
+    EXPECT_EQ(ini.ReadString("S", "lonely", "default"), "default");
+    EXPECT_EQ(ini.ReadString("S", "key", ""), "a=b");
+    EXPECT_EQ(ini.ReadString("S", "", "default"), "empty name");
 }
 
 TEST(LanguageFileParse, QuotesAndEscapesAreKeptAsWritten) {
-    const TLanguageFile Ini("[S]\nq=\"quoted\"\ne=one%0D%0Atwo %% x\n");
-    EXPECT_EQ(Ini.ReadString("S", "q", ""), "\"quoted\"");
-    EXPECT_EQ(Ini.ReadString("S", "e", ""), "one%0D%0Atwo %% x");
+    const TLanguageFile ini("[S]\nq=\"quoted\"\ne=one%0D%0Atwo %% x\n");
+    EXPECT_EQ(ini.ReadString("S", "q", ""), "\"quoted\"");
+    EXPECT_EQ(ini.ReadString("S", "e", ""), "one%0D%0Atwo %% x");
 }
 
 TEST(LanguageFileParse, CaseInsensitiveAndFirstOccurrenceWins) {
-    const TLanguageFile Ini("[Dialog.AskPlimmDecisions]\nItem=first\nITEM=second\n"
+    const TLanguageFile ini("[Dialog.AskPlimmDecisions]\nItem=first\nITEM=second\n"
                             "[dialog.askplimmdecisions]\nItem=other section\nNext=only here\n");
-    EXPECT_EQ(Ini.ReadString("DIALOG.askPlimmDecisions", "item", ""), "first");
+    EXPECT_EQ(ini.ReadString("DIALOG.askPlimmDecisions", "item", ""), "first");
     // The second occurrence of the section is never looked at.
-    EXPECT_EQ(Ini.ReadString("Dialog.AskPlimmDecisions", "Next", "default"), "default");
+    EXPECT_EQ(ini.ReadString("Dialog.AskPlimmDecisions", "Next", "default"), "default");
 }
 
 TEST(LanguageFileParse, EmptyValueIsNotTheDefault) {
-    const TLanguageFile Ini("[S]\nOldData=\nNewData=x\n");
-    EXPECT_EQ(Ini.ReadString("S", "OldData", "default"), "");
-    EXPECT_EQ(Ini.ReadString("S", "NewData", "default"), "x");
-    EXPECT_EQ(Ini.ReadString("S", "Missing", "default"), "default");
-    EXPECT_EQ(Ini.ReadString("Missing", "NewData", "default"), "default");
+    const TLanguageFile ini("[S]\nOldData=\nNewData=x\n");
+    EXPECT_EQ(ini.ReadString("S", "OldData", "default"), "");
+    EXPECT_EQ(ini.ReadString("S", "NewData", "default"), "x");
+    EXPECT_EQ(ini.ReadString("S", "Missing", "default"), "default");
+    EXPECT_EQ(ini.ReadString("Missing", "NewData", "default"), "default");
 }
 
 TEST(LanguageFileParse, SetTextReplacesContents) {
-    TLanguageFile Ini("[A]\nx=1\n");
-    Ini.SetText("[B]\ny=2\n");
-    EXPECT_FALSE(Ini.SectionExists("A"));
-    EXPECT_EQ(Ini.ReadInteger("B", "y", 0), 2);
+    TLanguageFile ini("[A]\nx=1\n");
+    ini.SetText("[B]\ny=2\n");
+    EXPECT_FALSE(ini.SectionExists("A"));
+    EXPECT_EQ(ini.ReadInteger("B", "y", 0), 2);
 }
 
 TEST(LanguageFileIntegers, ReadsDecimalAndHexOrGivesTheDefault) {
     struct {
         const char* Value; // null: the key is missing
         std::int32_t Expected;
-    } const Cases[] = {
+    } const cases[] = {
         {"12", 12},
         {"  12  ", 12},
         {"+7", 7},
@@ -95,41 +95,41 @@ TEST(LanguageFileIntegers, ReadsDecimalAndHexOrGivesTheDefault) {
         {"big", 8},
         {nullptr, 8},
     };
-    for (const auto& Case : Cases) {
-        const std::string Text =
-            Case.Value ? std::string("[Main]\nFontSize=") + Case.Value : "[Main]";
-        EXPECT_EQ(TLanguageFile(Text).ReadInteger("Main", "FontSize", 8), Case.Expected)
-            << (Case.Value ? Case.Value : "(missing)");
+    for (const auto& testCase : cases) {
+        const std::string text =
+            testCase.Value ? std::string("[Main]\nFontSize=") + testCase.Value : "[Main]";
+        EXPECT_EQ(TLanguageFile(text).ReadInteger("Main", "FontSize", 8), testCase.Expected)
+            << (testCase.Value ? testCase.Value : "(missing)");
     }
 }
 
 TEST(LanguageFileBooleans, NonZeroIsTrueAndNonNumbersGiveTheDefault) {
-    const TLanguageFile Ini("[Main]\none=1\nzero=0\ntwo=2\nhexzero=0x0\nword=yes\nempty=\n");
+    const TLanguageFile ini("[Main]\none=1\nzero=0\ntwo=2\nhexzero=0x0\nword=yes\nempty=\n");
     struct {
         const char* Key;
         bool Default;
         bool Expected;
-    } const Cases[] = {
+    } const cases[] = {
         {"one", false, true},     {"zero", true, false},     {"two", false, true},
         {"hexzero", true, false}, {"word", true, true},      {"word", false, false},
         {"empty", true, true},    {"missing", false, false}, {"missing", true, true},
     };
-    for (const auto& Case : Cases) {
-        EXPECT_EQ(Ini.ReadBool("Main", Case.Key, Case.Default), Case.Expected)
-            << Case.Key << " default " << Case.Default;
+    for (const auto& testCase : cases) {
+        EXPECT_EQ(ini.ReadBool("Main", testCase.Key, testCase.Default), testCase.Expected)
+            << testCase.Key << " default " << testCase.Default;
     }
 }
 
 TEST(LanguageFileWrite, UpdatesTheFirstLineOrAppends) {
-    TLanguageFile Ini("[Dialog.Generic]\nVerificationShowAgain=old\nverificationshowagain=dup\n");
-    Ini.WriteString("dialog.generic", "VERIFICATIONSHOWAGAIN", "new");
-    Ini.WriteString("Dialog.Generic", "Added", "");
-    Ini.WriteString("Dialog.New", "Instruction", "text");
-    EXPECT_EQ(Ini.ReadSectionValues("Dialog.Generic"),
+    TLanguageFile ini("[Dialog.Generic]\nVerificationShowAgain=old\nverificationshowagain=dup\n");
+    ini.WriteString("dialog.generic", "VERIFICATIONSHOWAGAIN", "new");
+    ini.WriteString("Dialog.Generic", "Added", "");
+    ini.WriteString("Dialog.New", "Instruction", "text");
+    EXPECT_EQ(ini.ReadSectionValues("Dialog.Generic"),
               (TLines{"VerificationShowAgain=new", "verificationshowagain=dup", "Added="}));
-    EXPECT_EQ(Ini.ReadSection("Dialog.New"), (TLines{"Instruction"}));
-    EXPECT_EQ(Ini.ReadString("Dialog.New", "instruction", ""), "text");
-    EXPECT_TRUE(Ini.ValueExists("Dialog.Generic", "added"));
+    EXPECT_EQ(ini.ReadSection("Dialog.New"), (TLines{"Instruction"}));
+    EXPECT_EQ(ini.ReadString("Dialog.New", "instruction", ""), "text");
+    EXPECT_TRUE(ini.ValueExists("Dialog.Generic", "added"));
 }
 
 } // namespace

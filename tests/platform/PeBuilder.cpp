@@ -154,21 +154,21 @@ TPeImageBytes BuildPeImage(const std::vector<TPeResource>& resources, bool pe32P
 }
 
 std::vector<std::uint8_t> VersionBlock(std::uint32_t fileVersionMS, std::uint32_t fileVersionLS) {
-    constexpr std::string_view Key{"VS_VERSION_INFO", 16};
-    constexpr std::size_t FixedOffset = 40;
-    constexpr std::size_t Length = FixedOffset + 52;
-    std::vector<std::uint8_t> block(Length, 0);
-    Put16(block, 0, Length);
+    constexpr std::string_view key{"VS_VERSION_INFO", 16};
+    constexpr std::size_t fixedOffset = 40;
+    constexpr std::size_t length = fixedOffset + 52;
+    std::vector<std::uint8_t> block(length, 0);
+    Put16(block, 0, length);
     Put16(block, 2, 52);
-    for (std::size_t i = 0; i < Key.size(); ++i) {
-        Put16(block, 6 + 2 * i, static_cast<std::uint8_t>(Key[i]));
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        Put16(block, 6 + 2 * i, static_cast<std::uint8_t>(key[i]));
     }
-    Put32(block, FixedOffset, 0xFEEF04BDu);
-    Put32(block, FixedOffset + 4, 0x00010000u);
-    Put32(block, FixedOffset + 8, fileVersionMS);
-    Put32(block, FixedOffset + 12, fileVersionLS);
-    Put32(block, FixedOffset + 16, fileVersionMS); // product version: the same
-    Put32(block, FixedOffset + 20, fileVersionLS);
+    Put32(block, fixedOffset, 0xFEEF04BDu);
+    Put32(block, fixedOffset + 4, 0x00010000u);
+    Put32(block, fixedOffset + 8, fileVersionMS);
+    Put32(block, fixedOffset + 12, fileVersionLS);
+    Put32(block, fixedOffset + 16, fileVersionMS); // product version: the same
+    Put32(block, fixedOffset + 20, fileVersionLS);
     return block;
 }
 

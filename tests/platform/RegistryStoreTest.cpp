@@ -127,14 +127,14 @@ TEST_F(RegistryStore, ConcurrentWritersKeepEachOthersChanges) {
     // writes, so no value is lost.
     TRegistryStore first(FPrefix.Dir());
     TRegistryStore second(FPrefix.Dir());
-    constexpr int PerWriter = 40;
+    constexpr int perWriter = 40;
     auto writer = [](TRegistryStore& store, const std::string& prefix) {
         auto& impl = store.Impl();
         HKEY key = 0;
         ASSERT_EQ(
             impl.Open(HKEY_LOCAL_MACHINE, "Software\\Maker", KEY_ALL_ACCESS, true, &key, nullptr),
             ERROR_SUCCESS);
-        for (int i = 0; i < PerWriter; ++i) {
+        for (int i = 0; i < perWriter; ++i) {
             const std::uint8_t data[] = "v";
             ASSERT_EQ(impl.SetValue(key, prefix + std::to_string(i), REG_SZ, data, 2),
                       ERROR_SUCCESS);
@@ -155,7 +155,7 @@ TEST_F(RegistryStore, ConcurrentWritersKeepEachOthersChanges) {
            ERROR_SUCCESS) {
         ++count;
     }
-    EXPECT_EQ(count, 2 * PerWriter);
+    EXPECT_EQ(count, 2 * perWriter);
 }
 
 TEST_F(RegistryStore, AHiveWithoutWriteBitsRefusesWritesAndStaysUnchanged) {

@@ -69,15 +69,15 @@ std::shared_ptr<win::TRegistryStore> TTempPrefix::Install() {
 }
 
 std::string HexUtf16(const std::string& ascii) {
-    static constexpr char Digits[] = "0123456789abcdef";
+    static constexpr char digits[] = "0123456789abcdef";
     std::string hex;
     for (const char c : ascii) {
         const auto byte = static_cast<unsigned char>(c);
         if (!hex.empty()) {
             hex += ',';
         }
-        hex += Digits[byte >> 4];
-        hex += Digits[byte & 15];
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
         hex += ",00";
     }
     return hex;

@@ -16,19 +16,19 @@ namespace {
 constexpr int PollMs = 20;
 constexpr int ReadLimitMs = 2000;
 
-bool WaitReadable(int Socket, int TimeoutMs) {
-    pollfd Poll{Socket, POLLIN, 0};
-    return ::poll(&Poll, 1, TimeoutMs) > 0;
+bool WaitReadable(int socket, int timeoutMs) {
+    pollfd poll{socket, POLLIN, 0};
+    return ::poll(&poll, 1, timeoutMs) > 0;
 }
 
-void SendAll(int Client, const std::string& Out) {
-    std::size_t Sent = 0;
-    while (Sent < Out.size()) {
-        const ssize_t Put = ::send(Client, Out.data() + Sent, Out.size() - Sent, MSG_NOSIGNAL);
-        if (Put <= 0) {
+void SendAll(int client, const std::string& out) {
+    std::size_t sent = 0;
+    while (sent < out.size()) {
+        const ssize_t put = ::send(client, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
+        if (put <= 0) {
             break; // the client stopped reading
         }
-        Sent += static_cast<std::size_t>(Put);
+        sent += static_cast<std::size_t>(put);
     }
 }
 
@@ -36,8 +36,8 @@ void SendAll(int Client, const std::string& Out) {
 
 TTestPeer::TTestPeer() : TTestPeer(Reply(200, "")) {}
 
-TTestPeer::TTestPeer(std::string RawReply) {
-    SetReply(std::move(RawReply));
+TTestPeer::TTestPeer(std::string rawReply) {
+    SetReply(std::move(rawReply));
     FListener = BindLoopback(FPort);
     if (::listen(FListener, 64) != 0) {
         ::close(FListener);
@@ -52,30 +52,30 @@ TTestPeer::~TTestPeer() {
     ::close(FListener);
 }
 
-void TTestPeer::SetReply(std::string RawReply) {
-    SetResponder([RawReply = std::move(RawReply)](const std::string&) { return RawReply; });
+void TTestPeer::SetReply(std::string rawReply) {
+    SetResponder([rawReply = std::move(rawReply)](const std::string&) { return rawReply; });
 }
 
-void TTestPeer::SetResponder(TResponder Responder) {
-    std::lock_guard Guard(FLock);
-    FResponder = std::move(Responder);
+void TTestPeer::SetResponder(TResponder responder) {
+    std::lock_guard guard(FLock);
+    FResponder = std::move(responder);
     FHang = false;
 }
 
-void TTestPeer::SetHang(std::string Prefix) {
-    std::lock_guard Guard(FLock);
+void TTestPeer::SetHang(std::string prefix) {
+    std::lock_guard guard(FLock);
     FHang = true;
-    FHangPrefix = std::move(Prefix);
+    FHangPrefix = std::move(prefix);
 }
 
 std::vector<std::string> TTestPeer::Requests() const {
-    std::lock_guard Guard(FLock);
+    std::lock_guard guard(FLock);
     return FRequests;
 }
 
-std::string TTestPeer::Reply(int Status, const std::string& Body) {
-    return "HTTP/1.0 " + std::to_string(Status) +
-           " X\r\nContent-Length: " + std::to_string(Body.size()) + "\r\n\r\n" + Body;
+std::string TTestPeer::Reply(int status, const std::string& body) {
+    return "HTTP/1.0 " + std::to_string(status) +
+           " X\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
 void TTestPeer::Run() {
@@ -83,53 +83,53 @@ void TTestPeer::Run() {
         if (!WaitReadable(FListener, PollMs)) {
             continue;
         }
-        const int Client = ::accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (Client < 0) {
+        const int client = ::accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0) {
             continue;
         }
         ++FConnections;
-        Serve(Client);
-        ::close(Client);
+        Serve(client);
+        ::close(client);
     }
 }
 
-void TTestPeer::Serve(int Client) {
-    std::string Head;
-    char Buffer[4096];
-    int Waited = 0;
-    while (Head.find("\r\n\r\n") == std::string::npos && Waited < ReadLimitMs && !FStop) {
-        if (!WaitReadable(Client, PollMs)) {
-            Waited += PollMs;
+void TTestPeer::Serve(int client) {
+    std::string head;
+    char buffer[4096];
+    int waited = 0;
+    while (head.find("\r\n\r\n") == std::string::npos && waited < ReadLimitMs && !FStop) {
+        if (!WaitReadable(client, PollMs)) {
+            waited += PollMs;
             continue;
         }
-        const ssize_t Got = ::recv(Client, Buffer, sizeof(Buffer), 0);
-        if (Got <= 0) {
+        const ssize_t got = ::recv(client, buffer, sizeof(buffer), 0);
+        if (got <= 0) {
             break;
         }
-        Head.append(Buffer, static_cast<std::size_t>(Got));
+        head.append(buffer, static_cast<std::size_t>(got));
     }
-    TResponder Responder;
-    bool Hang = false;
-    std::string HangPrefix;
+    TResponder responder;
+    bool hang = false;
+    std::string hangPrefix;
     {
-        std::lock_guard Guard(FLock);
-        FRequests.push_back(Head);
-        Responder = FResponder;
-        Hang = FHang;
-        HangPrefix = FHangPrefix;
+        std::lock_guard guard(FLock);
+        FRequests.push_back(head);
+        responder = FResponder;
+        hang = FHang;
+        hangPrefix = FHangPrefix;
     }
-    if (Hang) {
-        SendAll(Client, HangPrefix);
+    if (hang) {
+        SendAll(client, hangPrefix);
         while (!FStop) {
-            WaitReadable(Client, PollMs);
-            char Byte;
-            if (::recv(Client, &Byte, 1, MSG_DONTWAIT) == 0) {
+            WaitReadable(client, PollMs);
+            char byte;
+            if (::recv(client, &byte, 1, MSG_DONTWAIT) == 0) {
                 break; // the client gave up
             }
         }
         return;
     }
-    SendAll(Client, Responder(Head));
+    SendAll(client, responder(head));
 }
 
 } // namespace vx::test

@@ -15,30 +15,30 @@ namespace vx::test {
 class TTestPeer {
 public:
     // Given a request head, returns the raw bytes to send before closing.
-    using TResponder = std::function<std::string(const std::string& RequestHead)>;
+    using TResponder = std::function<std::string(const std::string& requestHead)>;
 
     TTestPeer();
-    explicit TTestPeer(std::string RawReply);
+    explicit TTestPeer(std::string rawReply);
     ~TTestPeer();
     TTestPeer(const TTestPeer&) = delete;
     TTestPeer& operator=(const TTestPeer&) = delete;
 
     int Port() const { return FPort; }
 
-    void SetReply(std::string RawReply);
-    void SetResponder(TResponder Responder);
-    // Reads the request, sends Prefix, then holds the connection open until the peer stops.
-    void SetHang(std::string Prefix = "");
+    void SetReply(std::string rawReply);
+    void SetResponder(TResponder responder);
+    // Reads the request, sends `prefix`, then holds the connection open until the peer stops.
+    void SetHang(std::string prefix = "");
 
     std::vector<std::string> Requests() const;
     int Connections() const { return FConnections; }
 
     // "HTTP/1.0 <Status> X", a Content-Length line, a blank line, the body.
-    static std::string Reply(int Status, const std::string& Body);
+    static std::string Reply(int status, const std::string& body);
 
 private:
     void Run();
-    void Serve(int Client);
+    void Serve(int client);
 
     int FListener = -1;
     int FPort = 0;

@@ -33,34 +33,34 @@ protected:
 
     TJSTaskDialogForm& Show() {
         EXPECT_EQ(FDialog.Execute(), ExecuteShown);
-        TJSTaskDialogForm* Form = FDialog.Form();
-        EXPECT_NE(Form, nullptr);
-        return *Form;
+        TJSTaskDialogForm* form = FDialog.Form();
+        EXPECT_NE(form, nullptr);
+        return *form;
     }
 
     TJSDialog FDialog;
 };
 
 TEST_F(JSDialog, Defaults) {
-    const TJSDialog Fresh;
-    EXPECT_TRUE(Fresh.ButtonBar.Buttons == (TCommonButtons{cbOK, cbCancel}));
-    EXPECT_EQ(Fresh.ButtonBar.Default, cbOK);
-    EXPECT_EQ(Fresh.ButtonBar.Cancel, cbCancel);
-    EXPECT_TRUE(Fresh.ButtonBar.UseDefault && Fresh.ButtonBar.UseCancel);
-    EXPECT_TRUE(Fresh.DialogOptions == TDialogOptions{doModal});
-    EXPECT_EQ(Fresh.MainIcon, tdiNone);
-    EXPECT_EQ(Fresh.HelpType, htContext);
-    EXPECT_EQ(Fresh.Position, dpScreenCenter);
-    EXPECT_EQ(Fresh.Width, 0);
-    EXPECT_TRUE(Fresh.UseDefaultFonts && Fresh.AllowCancel && !Fresh.AllowMinimize);
-    EXPECT_FALSE(Fresh.Header.Visible || Fresh.Footer.Visible || Fresh.Verification.Visible);
-    EXPECT_EQ(Fresh.Header.IconSize, isLarge);
-    EXPECT_EQ(Fresh.Form(), nullptr);
+    const TJSDialog fresh;
+    EXPECT_TRUE(fresh.ButtonBar.Buttons == (TCommonButtons{cbOK, cbCancel}));
+    EXPECT_EQ(fresh.ButtonBar.Default, cbOK);
+    EXPECT_EQ(fresh.ButtonBar.Cancel, cbCancel);
+    EXPECT_TRUE(fresh.ButtonBar.UseDefault && fresh.ButtonBar.UseCancel);
+    EXPECT_TRUE(fresh.DialogOptions == TDialogOptions{doModal});
+    EXPECT_EQ(fresh.MainIcon, tdiNone);
+    EXPECT_EQ(fresh.HelpType, htContext);
+    EXPECT_EQ(fresh.Position, dpScreenCenter);
+    EXPECT_EQ(fresh.Width, 0);
+    EXPECT_TRUE(fresh.UseDefaultFonts && fresh.AllowCancel && !fresh.AllowMinimize);
+    EXPECT_FALSE(fresh.Header.Visible || fresh.Footer.Visible || fresh.Verification.Visible);
+    EXPECT_EQ(fresh.Header.IconSize, isLarge);
+    EXPECT_EQ(fresh.Form(), nullptr);
 }
 
 TEST_F(JSDialog, CustomButtonsNumberFromOneHundred) {
-    for (int Index = 0; Index < 3; ++Index) {
-        EXPECT_EQ(FDialog.CustomButtons.Add().Value(), 100 + Index);
+    for (int index = 0; index < 3; ++index) {
+        EXPECT_EQ(FDialog.CustomButtons.Add().Value(), 100 + index);
     }
     EXPECT_EQ(FDialog.CustomButtons.Items(2).Value(), 102);
     EXPECT_THROW(FDialog.CustomButtons.Items(3), EJSDialogError);
@@ -69,18 +69,18 @@ TEST_F(JSDialog, CustomButtonsNumberFromOneHundred) {
 
 // Each common button closes a modal dialog with its result.
 TEST(JSDialogModal, EachCommonButtonGivesItsResult) {
-    const std::pair<TCommonButton, int> Cases[] = {
+    const std::pair<TCommonButton, int> cases[] = {
         {cbYes, 6},    {cbNo, 7},  {cbOK, 1},      {cbCancel, 2},    {cbAbort, 3}, {cbRetry, 4},
         {cbIgnore, 5}, {cbAll, 8}, {cbNoToAll, 9}, {cbYesToAll, 10}, {cbClose, 0},
     };
-    for (const auto& [Button, Result] : Cases) {
+    for (const auto& [Button, Result] : cases) {
         SCOPED_TRACE(CommonButtonCaption(Button));
-        TJSDialog Dialog;
-        Dialog.ButtonBar.Buttons = {Button, cbHelp};
-        WhenModal([Button = Button](TJSTaskDialogForm& Form) { Click(Form.CommonButton(Button)); });
-        EXPECT_EQ(Dialog.Execute(), Result);
-        EXPECT_EQ(Dialog.ModalResult(), Result);
-        EXPECT_EQ(Dialog.Form(), nullptr); // a modal window is freed
+        TJSDialog dialog;
+        dialog.ButtonBar.Buttons = {Button, cbHelp};
+        WhenModal([button = Button](TJSTaskDialogForm& form) { Click(form.CommonButton(button)); });
+        EXPECT_EQ(dialog.Execute(), Result);
+        EXPECT_EQ(dialog.ModalResult(), Result);
+        EXPECT_EQ(dialog.Form(), nullptr); // a modal window is freed
     }
 }
 
@@ -93,119 +93,119 @@ TEST(JSDialogModal, CloseBoxEscapeAndCancel) {
         bool Escape; // else the close box
         int Result;
     };
-    const TCase Cases[] = {
+    const TCase cases[] = {
         {"close box", {cbYes, cbNo}, cbNo, true, false, 2},
         {"Escape clicks the cancel button", {cbYes, cbNo}, cbNo, true, true, 7},
         {"Escape without a cancel button closes", {cbYes, cbNo}, cbCancel, true, true, 2},
         {"Escape with Cancel", {cbOK, cbCancel}, cbCancel, true, true, 2},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
-        TJSDialog Dialog;
-        Dialog.ButtonBar.Buttons = Case.Buttons;
-        Dialog.ButtonBar.Cancel = Case.Cancel;
-        Dialog.AllowCancel = Case.AllowCancel;
-        WhenModal([Escape = Case.Escape](TJSTaskDialogForm& Form) {
-            if (Escape) {
-                Press(&Form, Qt::Key_Escape);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
+        TJSDialog dialog;
+        dialog.ButtonBar.Buttons = testCase.Buttons;
+        dialog.ButtonBar.Cancel = testCase.Cancel;
+        dialog.AllowCancel = testCase.AllowCancel;
+        WhenModal([escape = testCase.Escape](TJSTaskDialogForm& form) {
+            if (escape) {
+                Press(&form, Qt::Key_Escape);
             } else {
-                Form.close();
+                form.close();
             }
         });
-        EXPECT_EQ(Dialog.Execute(), Case.Result);
+        EXPECT_EQ(dialog.Execute(), testCase.Result);
     }
 }
 
 TEST(JSDialogModal, WithoutAllowCancelOnlyAButtonCloses) {
-    TJSDialog Dialog;
-    Dialog.ButtonBar.Buttons = {cbOK};
-    Dialog.ButtonBar.Cancel = cbCancel;
-    Dialog.AllowCancel = false;
-    bool StayedOpen = false;
-    WhenModal([&](TJSTaskDialogForm& Form) {
-        Form.close();
-        Press(&Form, Qt::Key_Escape);
-        StayedOpen = Form.isVisible();
-        Click(Form.CommonButton(cbOK));
+    TJSDialog dialog;
+    dialog.ButtonBar.Buttons = {cbOK};
+    dialog.ButtonBar.Cancel = cbCancel;
+    dialog.AllowCancel = false;
+    bool stayedOpen = false;
+    WhenModal([&](TJSTaskDialogForm& form) {
+        form.close();
+        Press(&form, Qt::Key_Escape);
+        stayedOpen = form.isVisible();
+        Click(form.CommonButton(cbOK));
     });
-    EXPECT_EQ(Dialog.Execute(), 1);
-    EXPECT_TRUE(StayedOpen);
+    EXPECT_EQ(dialog.Execute(), 1);
+    EXPECT_TRUE(stayedOpen);
 }
 
 TEST(JSDialogModal, EnterClicksTheDefaultButton) {
-    for (const TCommonButton Default : {cbYes, cbNo}) {
-        TJSDialog Dialog;
-        Dialog.ButtonBar.Buttons = {cbYes, cbNo};
-        Dialog.ButtonBar.Default = Default;
-        WhenModal([Default](TJSTaskDialogForm& Form) {
-            EXPECT_TRUE(Form.CommonButton(Default)->isDefault());
-            Press(&Form, Qt::Key_Return);
+    for (const TCommonButton defaultButton : {cbYes, cbNo}) {
+        TJSDialog dialog;
+        dialog.ButtonBar.Buttons = {cbYes, cbNo};
+        dialog.ButtonBar.Default = defaultButton;
+        WhenModal([defaultButton](TJSTaskDialogForm& form) {
+            EXPECT_TRUE(form.CommonButton(defaultButton)->isDefault());
+            Press(&form, Qt::Key_Return);
         });
-        EXPECT_EQ(Dialog.Execute(), CommonButtonResult(Default));
+        EXPECT_EQ(dialog.Execute(), CommonButtonResult(defaultButton));
     }
 }
 
 TEST_F(JSDialog, ModelessExecuteShowsOrBringsToFront) {
-    TJSTaskDialogForm& Form = Show();
-    EXPECT_TRUE(Form.isVisible());
+    TJSTaskDialogForm& form = Show();
+    EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(FDialog.Execute(), ExecuteShown);
-    EXPECT_EQ(FDialog.Form(), &Form); // only brought to the front
+    EXPECT_EQ(FDialog.Form(), &form); // only brought to the front
 
     // Closed, it is built again from the current properties.
-    const QPointer<TJSTaskDialogForm> Old(&Form);
-    Form.close();
-    EXPECT_FALSE(Form.isVisible());
+    const QPointer<TJSTaskDialogForm> old(&form);
+    form.close();
+    EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(FDialog.ModalResult(), 2);
     FDialog.Title = QStringLiteral("Again");
     EXPECT_EQ(FDialog.Execute(), ExecuteShown);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(Old.isNull());
+    EXPECT_TRUE(old.isNull());
     ASSERT_NE(FDialog.Form(), nullptr);
     EXPECT_TRUE(FDialog.Form()->isVisible());
     EXPECT_EQ(FDialog.Form()->windowTitle(), QStringLiteral("Again"));
 }
 
 TEST_F(JSDialog, HandledClickKeepsTheWindowOpen) {
-    TJSCustomButton& Keep = FDialog.CustomButtons.Add();
-    Keep.Caption = QStringLiteral("Keep");
-    Keep.ModalResult = 700;
+    TJSCustomButton& keep = FDialog.CustomButtons.Add();
+    keep.Caption = QStringLiteral("Keep");
+    keep.ModalResult = 700;
     FDialog.ButtonBar.Buttons = {cbIgnore};
     struct TClick {
         TJSControlType Type;
         int Value;
         int ModalResult;
     };
-    std::vector<TClick> Clicks;
-    FDialog.OnControlClick = [&](TJSDialog& Sender, TJSControlType Type, QAbstractButton*,
-                                 int Value, bool& Handled) {
-        EXPECT_FALSE(Handled);
-        Clicks.push_back({Type, Value, Sender.ModalResult()});
-        Handled = Value == Keep.Value();
+    std::vector<TClick> clicks;
+    FDialog.OnControlClick = [&](TJSDialog& sender, TJSControlType type, QAbstractButton*,
+                                 int value, bool& handled) {
+        EXPECT_FALSE(handled);
+        clicks.push_back({type, value, sender.ModalResult()});
+        handled = value == keep.Value();
     };
-    TJSTaskDialogForm& Form = Show();
+    TJSTaskDialogForm& form = Show();
 
-    Click(Form.CustomButton(0));
-    EXPECT_TRUE(Form.isVisible());
-    Click(Form.CommonButton(cbIgnore));
-    EXPECT_FALSE(Form.isVisible());
+    Click(form.CustomButton(0));
+    EXPECT_TRUE(form.isVisible());
+    Click(form.CommonButton(cbIgnore));
+    EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(FDialog.ModalResult(), 5);
 
-    ASSERT_EQ(Clicks.size(), 2u);
-    EXPECT_EQ(Clicks[0].Type, ctCustomButton);
-    EXPECT_EQ(Clicks[0].Value, 100);
-    EXPECT_EQ(Clicks[0].ModalResult, 700);
-    EXPECT_EQ(Clicks[1].Type, ctCommonButton);
-    EXPECT_EQ(Clicks[1].Value, cbIgnore);
-    EXPECT_EQ(Clicks[1].ModalResult, 5);
+    ASSERT_EQ(clicks.size(), 2u);
+    EXPECT_EQ(clicks[0].Type, ctCustomButton);
+    EXPECT_EQ(clicks[0].Value, 100);
+    EXPECT_EQ(clicks[0].ModalResult, 700);
+    EXPECT_EQ(clicks[1].Type, ctCommonButton);
+    EXPECT_EQ(clicks[1].Value, cbIgnore);
+    EXPECT_EQ(clicks[1].ModalResult, 5);
 }
 
 TEST_F(JSDialog, FailingClickHandlerLeavesTheWindowAsItIs) {
     FDialog.OnControlClick = [](TJSDialog&, TJSControlType, QAbstractButton*, int, bool&) {
         throw std::runtime_error("handler failed");
     };
-    TJSTaskDialogForm& Form = Show();
-    Click(Form.CommonButton(cbOK));
-    EXPECT_TRUE(Form.isVisible());
+    TJSTaskDialogForm& form = Show();
+    Click(form.CommonButton(cbOK));
+    EXPECT_TRUE(form.isVisible());
 }
 
 TEST_F(JSDialog, HelpNeverCloses) {
@@ -214,31 +214,31 @@ TEST_F(JSDialog, HelpNeverCloses) {
         int Context;
         QString Keyword;
     };
-    std::vector<TRequest> Requests;
-    const TJSHelpHandler Previous =
-        SetJSHelpHandler([&](THelpType Type, int Context, const QString& Keyword) {
-            Requests.push_back({Type, Context, Keyword});
+    std::vector<TRequest> requests;
+    const TJSHelpHandler previous =
+        SetJSHelpHandler([&](THelpType type, int context, const QString& keyword) {
+            requests.push_back({type, context, keyword});
         });
     FDialog.ButtonBar.Buttons = {cbOK, cbHelp};
     FDialog.HelpContext = 746;
     FDialog.HelpType = htKeyword;
     FDialog.HelpKeyword = QStringLiteral("Topic");
-    bool Clicked = false;
+    bool clicked = false;
     FDialog.OnControlClick = [&](TJSDialog&, TJSControlType, QAbstractButton*, int, bool&) {
-        Clicked = true;
+        clicked = true;
     };
-    TJSTaskDialogForm& Form = Show();
+    TJSTaskDialogForm& form = Show();
 
-    Click(Form.CommonButton(cbHelp));
-    Press(&Form, Qt::Key_F1);
-    EXPECT_TRUE(Form.isVisible());
-    EXPECT_FALSE(Clicked);
-    ASSERT_EQ(Requests.size(), 2u);
-    EXPECT_EQ(Requests[0].Type, htContext); // the button asks for the topic number
-    EXPECT_EQ(Requests[0].Context, 746);
-    EXPECT_EQ(Requests[1].Type, htKeyword); // F1 follows HelpType
-    EXPECT_EQ(Requests[1].Keyword, QStringLiteral("Topic"));
-    SetJSHelpHandler(Previous);
+    Click(form.CommonButton(cbHelp));
+    Press(&form, Qt::Key_F1);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(clicked);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].Type, htContext); // the button asks for the topic number
+    EXPECT_EQ(requests[0].Context, 746);
+    EXPECT_EQ(requests[1].Type, htKeyword); // F1 follows HelpType
+    EXPECT_EQ(requests[1].Keyword, QStringLiteral("Topic"));
+    SetJSHelpHandler(previous);
 }
 
 TEST_F(JSDialog, CtrlCCopiesThePlainText) {
@@ -254,55 +254,55 @@ TEST_F(JSDialog, CtrlCCopiesThePlainText) {
     FDialog.ButtonBar.Buttons = {cbYes, cbNo};
     FDialog.Footer.Visible = true;
     FDialog.Footer.Text = QStringLiteral("Foot\r\nnote");
-    TJSTaskDialogForm& Form = Show();
+    TJSTaskDialogForm& form = Show();
     QApplication::clipboard()->clear();
 
-    Press(&Form, Qt::Key_C, Qt::ControlModifier);
+    Press(&form, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(),
               QStringLiteral("[Window Title]\nTitle\n\n[Header]\nHead\n\n[Main Instruction]\n"
                              "Do it?\n\n[Content]\nItem: a & b\n\nc\n\n"
                              "[x] Again? [Allow] [Yes] [No]\n\n[Footer]\nFoot\nnote\n"));
-    EXPECT_TRUE(Form.isVisible());
+    EXPECT_TRUE(form.isVisible());
 }
 
 TEST_F(JSDialog, ButtonBarLayout) {
     FDialog.Verification.Visible = true;
     FDialog.Verification.Text = QStringLiteral("Show this dialog again?");
-    for (const char* Caption : {"< Previous", "Next >"}) {
-        FDialog.CustomButtons.Add().Caption = QString::fromLatin1(Caption);
+    for (const char* caption : {"< Previous", "Next >"}) {
+        FDialog.CustomButtons.Add().Caption = QString::fromLatin1(caption);
     }
     FDialog.ButtonBar.Buttons = {cbHelp, cbYes, cbNo, cbCancel};
-    TJSTaskDialogForm& Form = Show();
-    ASSERT_EQ(Form.logicalDpiY(), 96) << "the pixel rules below hold at 96 dots per inch";
+    TJSTaskDialogForm& form = Show();
+    ASSERT_EQ(form.logicalDpiY(), 96) << "the pixel rules below hold at 96 dots per inch";
 
-    const TJSBand* Bar = Form.ButtonBar();
-    ASSERT_NE(Bar, nullptr);
-    EXPECT_EQ(Bar->height(), 41);
-    EXPECT_EQ(Bar->width(), Form.width());
-    EXPECT_EQ(Bar->geometry().bottom(), Form.height() - 1); // no footer below
+    const TJSBand* bar = form.ButtonBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->height(), 41);
+    EXPECT_EQ(bar->width(), form.width());
+    EXPECT_EQ(bar->geometry().bottom(), form.height() - 1); // no footer below
     // Common buttons in enumeration order, equal sizes, 6 pixels apart, 10 from the edge;
     // the custom buttons left of them in their order.
-    std::vector<QPushButton*> Row = {Form.CustomButton(0), Form.CustomButton(1)};
-    for (const TCommonButton Button : {cbYes, cbNo, cbCancel, cbHelp}) {
-        Row.push_back(Form.CommonButton(Button));
+    std::vector<QPushButton*> row = {form.CustomButton(0), form.CustomButton(1)};
+    for (const TCommonButton button : {cbYes, cbNo, cbCancel, cbHelp}) {
+        row.push_back(form.CommonButton(button));
     }
-    for (std::size_t I = 0; I < Row.size(); ++I) {
-        ASSERT_NE(Row[I], nullptr) << I;
-        if (I > 0) {
-            EXPECT_EQ(Row[I]->x(), Row[I - 1]->geometry().right() + 1 + 6) << I;
-            EXPECT_EQ(Row[I]->y(), Row[I - 1]->y());
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        ASSERT_NE(row[i], nullptr) << i;
+        if (i > 0) {
+            EXPECT_EQ(row[i]->x(), row[i - 1]->geometry().right() + 1 + 6) << i;
+            EXPECT_EQ(row[i]->y(), row[i - 1]->y());
         }
-        if (I > 2) {
-            EXPECT_EQ(Row[I]->size(), Row[2]->size()) << I;
+        if (i > 2) {
+            EXPECT_EQ(row[i]->size(), row[2]->size()) << i;
         }
     }
-    EXPECT_EQ(Bar->width() - 1 - Row.back()->geometry().right(), 10);
-    EXPECT_EQ(Row[2]->height(), Row[0]->height());
-    const QCheckBox* Check = Form.VerificationCheckBox();
-    ASSERT_NE(Check, nullptr);
-    EXPECT_EQ(Check->pos(), QPoint(12, 15));
-    EXPECT_LT(Check->geometry().right(), Row[0]->x());
-    EXPECT_EQ(Form.CommonButton(cbOK), nullptr);
+    EXPECT_EQ(bar->width() - 1 - row.back()->geometry().right(), 10);
+    EXPECT_EQ(row[2]->height(), row[0]->height());
+    const QCheckBox* check = form.VerificationCheckBox();
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(check->pos(), QPoint(12, 15));
+    EXPECT_LT(check->geometry().right(), row[0]->x());
+    EXPECT_EQ(form.CommonButton(cbOK), nullptr);
 }
 
 TEST_F(JSDialog, BodyLayout) {
@@ -315,29 +315,29 @@ TEST_F(JSDialog, BodyLayout) {
     FDialog.SetContent({QStringLiteral("Content")});
     FDialog.Footer.Visible = true;
     FDialog.Footer.Text = QStringLiteral("Footer");
-    TJSTaskDialogForm& Form = Show();
+    TJSTaskDialogForm& form = Show();
 
-    const QRect Header = Form.HeaderBand()->geometry();
-    EXPECT_EQ(Header.topLeft(), QPoint(0, 0));
-    EXPECT_EQ(Header.width(), Form.width());
-    EXPECT_EQ(Header.height(),
-              std::max(32 + 12, Form.HeaderView()->HeightForWidth(Form.HeaderView()->width()) + 8));
-    EXPECT_EQ(Form.HeaderView()->x(), Form.HeaderBand()->GlyphRect().right() + 1 + 16);
+    const QRect header = form.HeaderBand()->geometry();
+    EXPECT_EQ(header.topLeft(), QPoint(0, 0));
+    EXPECT_EQ(header.width(), form.width());
+    EXPECT_EQ(header.height(),
+              std::max(32 + 12, form.HeaderView()->HeightForWidth(form.HeaderView()->width()) + 8));
+    EXPECT_EQ(form.HeaderView()->x(), form.HeaderBand()->GlyphRect().right() + 1 + 16);
 
-    const QRect Icon = Form.MainIconLabel()->geometry();
-    EXPECT_EQ(Icon.topLeft(), QPoint(10, Header.bottom() + 1 + 10));
-    const QRect Instruction = Form.InstructionView()->geometry();
-    EXPECT_EQ(Instruction.top(), Header.bottom() + 1 + 10);
-    EXPECT_GT(Instruction.left(), Icon.right());
-    EXPECT_EQ(Form.width() - 1 - Instruction.right(), 10);
-    const QRect Content = Form.ContentView()->geometry();
-    EXPECT_EQ(Content.top(), Instruction.bottom() + 1 + 15);
-    EXPECT_EQ(Content.left(), Instruction.left());
-    EXPECT_EQ(Content.width(), Instruction.width());
-    EXPECT_GE(Form.width(), 360);
+    const QRect icon = form.MainIconLabel()->geometry();
+    EXPECT_EQ(icon.topLeft(), QPoint(10, header.bottom() + 1 + 10));
+    const QRect instruction = form.InstructionView()->geometry();
+    EXPECT_EQ(instruction.top(), header.bottom() + 1 + 10);
+    EXPECT_GT(instruction.left(), icon.right());
+    EXPECT_EQ(form.width() - 1 - instruction.right(), 10);
+    const QRect content = form.ContentView()->geometry();
+    EXPECT_EQ(content.top(), instruction.bottom() + 1 + 15);
+    EXPECT_EQ(content.left(), instruction.left());
+    EXPECT_EQ(content.width(), instruction.width());
+    EXPECT_GE(form.width(), 360);
 
-    EXPECT_EQ(Form.FooterBand()->geometry().bottom(), Form.height() - 1);
-    EXPECT_EQ(Form.FooterBand()->geometry().top(), Form.ButtonBar()->geometry().bottom() + 1);
+    EXPECT_EQ(form.FooterBand()->geometry().bottom(), form.height() - 1);
+    EXPECT_EQ(form.FooterBand()->geometry().top(), form.ButtonBar()->geometry().bottom() + 1);
 }
 
 TEST_F(JSDialog, WidthRules) {
@@ -349,30 +349,30 @@ TEST_F(JSDialog, WidthRules) {
         int MinWidth;
         int MaxWidth;
     };
-    const int Screen = QGuiApplication::primaryScreen()->availableGeometry().width();
-    const TCase Cases[] = {
+    const int screen = QGuiApplication::primaryScreen()->availableGeometry().width();
+    const TCase cases[] = {
         {"short text: the minimum", 0, QStringLiteral("Hi"), 0, 360, 360},
         {"given width", 500, QStringLiteral("Hi"), 0, 500, 500},
         {"the button row always fits", 0, QStringLiteral("Hi"), 10, 361, 1 << 20},
-        {"long instruction: bounded by the screen", 0, QString(2000, u'W'), 0, 361, Screen},
+        {"long instruction: bounded by the screen", 0, QString(2000, u'W'), 0, 361, screen},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
-        TJSDialog Dialog;
-        Dialog.DialogOptions = {};
-        Dialog.Width = Case.Width;
-        Dialog.Instruction().Text = Case.Instruction;
-        for (int I = 0; I < Case.Buttons; ++I) {
-            Dialog.CustomButtons.Add().Caption = QStringLiteral("Button %1").arg(I);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
+        TJSDialog dialog;
+        dialog.DialogOptions = {};
+        dialog.Width = testCase.Width;
+        dialog.Instruction().Text = testCase.Instruction;
+        for (int i = 0; i < testCase.Buttons; ++i) {
+            dialog.CustomButtons.Add().Caption = QStringLiteral("Button %1").arg(i);
         }
-        Dialog.Execute();
-        const TJSTaskDialogForm& Form = *Dialog.Form();
-        EXPECT_GE(Form.width(), Case.MinWidth);
-        EXPECT_LE(Form.width(), Case.MaxWidth);
-        const QPushButton* Last = Form.CommonButton(cbCancel);
-        EXPECT_LE(Last->geometry().right(), Form.width() - 1);
-        if (Case.Buttons > 0) {
-            EXPECT_GE(Form.CustomButton(0)->x(), 10);
+        dialog.Execute();
+        const TJSTaskDialogForm& form = *dialog.Form();
+        EXPECT_GE(form.width(), testCase.MinWidth);
+        EXPECT_LE(form.width(), testCase.MaxWidth);
+        const QPushButton* last = form.CommonButton(cbCancel);
+        EXPECT_LE(last->geometry().right(), form.width() - 1);
+        if (testCase.Buttons > 0) {
+            EXPECT_GE(form.CustomButton(0)->x(), 10);
         }
     }
 }
@@ -380,59 +380,59 @@ TEST_F(JSDialog, WidthRules) {
 TEST_F(JSDialog, ShownWindowFollowsChanges) {
     FDialog.Instruction().Text = QStringLiteral("Before");
     FDialog.SetContent({QStringLiteral("one"), QStringLiteral("two")});
-    TJSCustomButton& Button = FDialog.CustomButtons.Add();
-    TJSTaskDialogForm& Form = Show();
-    const int Height = Form.height();
+    TJSCustomButton& button = FDialog.CustomButtons.Add();
+    TJSTaskDialogForm& form = Show();
+    const int height = form.height();
 
     FDialog.SetInstructionText(QStringLiteral("After"));
     FDialog.SetContentLine(1, QStringLiteral("<b>2</b>"));
     FDialog.SetContent(QStringList(FDialog.Content())
                        << QStringLiteral("three") << QStringLiteral("four"));
-    Button.SetEnabled(false);
+    button.SetEnabled(false);
 
-    EXPECT_EQ(Form.InstructionView()->toPlainText(), QStringLiteral("After"));
-    EXPECT_EQ(test::Describe(*Form.ContentView()->document()),
+    EXPECT_EQ(form.InstructionView()->toPlainText(), QStringLiteral("After"));
+    EXPECT_EQ(test::Describe(*form.ContentView()->document()),
               QStringLiteral("one\n{b}2{}\nthree\nfour"));
-    EXPECT_GT(Form.height(), Height);
-    EXPECT_FALSE(Form.CustomButton(0)->isEnabled());
+    EXPECT_GT(form.height(), height);
+    EXPECT_FALSE(form.CustomButton(0)->isEnabled());
     EXPECT_THROW(FDialog.SetContentLine(4, QString()), EJSDialogError);
 }
 
 TEST_F(JSDialog, TextLinksReportTheirTarget) {
     FDialog.SetContent({QStringLiteral("see <a href=\"topic:1\">here</a>")});
-    QStringList Targets;
-    FDialog.OnHyperlinkClick = [&](TJSDialog&, const QString& Target) { Targets << Target; };
-    TJSTaskDialogForm& Form = Show();
-    TJSTextView* View = Form.ContentView();
-    QTextCursor Cursor(View->document());
-    Cursor.setPosition(6); // inside "here"
-    const QPoint At = View->cursorRect(Cursor).center();
+    QStringList targets;
+    FDialog.OnHyperlinkClick = [&](TJSDialog&, const QString& target) { targets << target; };
+    TJSTaskDialogForm& form = Show();
+    TJSTextView* view = form.ContentView();
+    QTextCursor cursor(view->document());
+    cursor.setPosition(6); // inside "here"
+    const QPoint at = view->cursorRect(cursor).center();
 
-    QTest::mouseClick(View->viewport(), Qt::LeftButton, Qt::NoModifier, At);
-    EXPECT_EQ(Targets, QStringList{QStringLiteral("topic:1")});
-    EXPECT_TRUE(Form.isVisible());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(targets, QStringList{QStringLiteral("topic:1")});
+    EXPECT_TRUE(form.isVisible());
 }
 
 TEST_F(JSDialog, DefaultFonts) {
     ASSERT_EQ(TJSDefaultFonts().size(), 5u);
-    const TJSFontSettings Instruction = TJSDefaultFonts()[dfInstruction];
-    EXPECT_EQ(Instruction.Size, 12);
-    EXPECT_EQ(Instruction.Color, RGBColor(0, 51, 153));
+    const TJSFontSettings instruction = TJSDefaultFonts()[dfInstruction];
+    EXPECT_EQ(instruction.Size, 12);
+    EXPECT_EQ(instruction.Color, RGBColor(0, 51, 153));
     FDialog.Instruction().Text = QStringLiteral("Instruction");
-    TJSTaskDialogForm& Form = Show();
-    EXPECT_EQ(Form.InstructionView()->font().pointSize(), 12);
-    EXPECT_EQ(Form.InstructionView()->palette().color(QPalette::Text), QColor(0, 51, 153));
-    EXPECT_EQ(Form.ContentView()->font().family(), ToQFont(TJSFontSettings{}).family());
+    TJSTaskDialogForm& form = Show();
+    EXPECT_EQ(form.InstructionView()->font().pointSize(), 12);
+    EXPECT_EQ(form.InstructionView()->palette().color(QPalette::Text), QColor(0, 51, 153));
+    EXPECT_EQ(form.ContentView()->font().family(), ToQFont(TJSFontSettings{}).family());
 
     // Without default fonts the dialog's own fonts count; a language sets the charset.
-    TJSDialog Own;
-    Own.DialogOptions = {};
-    Own.UseDefaultFonts = false;
-    Own.Instruction().Text = QStringLiteral("Instruction");
-    Own.Instruction().Font = {"DejaVu Serif", 20, RGBColor(200, 0, 0), 0};
-    Own.Execute();
-    EXPECT_EQ(Own.Form()->InstructionView()->font().pointSize(), 20);
-    EXPECT_EQ(Own.Form()->InstructionView()->palette().color(QPalette::Text), QColor(200, 0, 0));
+    TJSDialog own;
+    own.DialogOptions = {};
+    own.UseDefaultFonts = false;
+    own.Instruction().Text = QStringLiteral("Instruction");
+    own.Instruction().Font = {"DejaVu Serif", 20, RGBColor(200, 0, 0), 0};
+    own.Execute();
+    EXPECT_EQ(own.Form()->InstructionView()->font().pointSize(), 20);
+    EXPECT_EQ(own.Form()->InstructionView()->palette().color(QPalette::Text), QColor(200, 0, 0));
 
     TJSDefaultFonts()[dfText].Charset = 204;
     EXPECT_EQ(TJSDialog().Font.Charset, 204);
@@ -443,10 +443,10 @@ TEST_F(JSDialog, VerificationStateOutlivesTheWindow) {
     FDialog.Verification.Visible = true;
     FDialog.Verification.Text = QStringLiteral("Again?");
     EXPECT_FALSE(FDialog.VerificationChecked());
-    TJSTaskDialogForm& Form = Show();
-    Click(Form.VerificationCheckBox());
+    TJSTaskDialogForm& form = Show();
+    Click(form.VerificationCheckBox());
     EXPECT_TRUE(FDialog.VerificationChecked());
-    Click(Form.CommonButton(cbOK));
+    Click(form.CommonButton(cbOK));
     EXPECT_TRUE(FDialog.VerificationChecked());
 }
 

@@ -42,11 +42,11 @@ const TMarkupCase MarkupCases[] = {
 };
 
 TEST(JSMarkup, ShowsItsMarkupAndNothingElse) {
-    for (const auto& Case : MarkupCases) {
-        SCOPED_TRACE(Case.Name);
-        const QString Markup = QString::fromUtf16(Case.Markup);
-        EXPECT_EQ(DescribeHtml(MarkupToHtml(Markup)), QString::fromUtf16(Case.Shown));
-        EXPECT_EQ(MarkupToPlainText(Markup), QString::fromUtf16(Case.Plain));
+    for (const auto& testCase : MarkupCases) {
+        SCOPED_TRACE(testCase.Name);
+        const QString markup = QString::fromUtf16(testCase.Markup);
+        EXPECT_EQ(DescribeHtml(MarkupToHtml(markup)), QString::fromUtf16(testCase.Shown));
+        EXPECT_EQ(MarkupToPlainText(markup), QString::fromUtf16(testCase.Plain));
     }
 }
 
@@ -56,17 +56,17 @@ TEST(JSMarkup, AnOpenTagDoesNotReachTheNextLine) {
 }
 
 TEST(JSMarkup, EscapedTextShowsAsTyped) {
-    const char16_t* Values[] = {
+    const char16_t* values[] = {
         u"<b>bold</b>", u"<a href=\"http://evil/\">click</a>",
         u"&amp;",       u"&lt;i&gt;",
         u"a\"b'c",      u"<i",
         u"x > y",
     };
-    for (const char16_t* Value : Values) {
-        const QString Text = QString::fromUtf16(Value);
-        SCOPED_TRACE(Text.toStdString());
-        EXPECT_EQ(DescribeHtml(MarkupToHtml(EscapeMarkup(Text))), Text);
-        EXPECT_EQ(MarkupToPlainText(EscapeMarkup(Text)), Text);
+    for (const char16_t* value : values) {
+        const QString text = QString::fromUtf16(value);
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_EQ(DescribeHtml(MarkupToHtml(EscapeMarkup(text))), text);
+        EXPECT_EQ(MarkupToPlainText(EscapeMarkup(text)), text);
     }
 }
 
@@ -76,25 +76,25 @@ TEST(JSMarkup, LongWordsGetWrapPointsOnlyWhenShown) {
         QString Word;
         int WrapPoints;
     };
-    const QString Emoji = QString::fromUtf16(u"\U0001F600");
-    const QString Accented = QString::fromUtf16(u"e\u0301");
-    const TCase Cases[] = {
+    const QString emoji = QString::fromUtf16(u"\U0001F600");
+    const QString accented = QString::fromUtf16(u"e\u0301");
+    const TCase cases[] = {
         {"short word", QString(128, u'A'), 0},
         {"long word", QString(200, u'A'), 12},
-        {"surrogate pairs stay whole", Emoji.repeated(100), 12},
-        {"marks stay with their letter", Accented.repeated(100), 12},
+        {"surrogate pairs stay whole", emoji.repeated(100), 12},
+        {"marks stay with their letter", accented.repeated(100), 12},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
-        const QString Markup = QStringLiteral("x ") + Case.Word + QStringLiteral(" y");
-        QString Shown = DescribeHtml(MarkupToHtml(Markup));
-        EXPECT_EQ(Shown.count(QChar(MarkupWrapPoint)), Case.WrapPoints);
-        for (qsizetype I = Shown.indexOf(QChar(MarkupWrapPoint)); I >= 0;
-             I = Shown.indexOf(QChar(MarkupWrapPoint), I + 1)) {
-            EXPECT_FALSE(Shown[I + 1].isLowSurrogate() || Shown[I + 1].isMark()) << I;
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
+        const QString markup = QStringLiteral("x ") + testCase.Word + QStringLiteral(" y");
+        QString shown = DescribeHtml(MarkupToHtml(markup));
+        EXPECT_EQ(shown.count(QChar(MarkupWrapPoint)), testCase.WrapPoints);
+        for (qsizetype i = shown.indexOf(QChar(MarkupWrapPoint)); i >= 0;
+             i = shown.indexOf(QChar(MarkupWrapPoint), i + 1)) {
+            EXPECT_FALSE(shown[i + 1].isLowSurrogate() || shown[i + 1].isMark()) << i;
         }
-        EXPECT_EQ(Shown.remove(QChar(MarkupWrapPoint)), Markup);
-        EXPECT_EQ(MarkupToPlainText(Markup), Markup);
+        EXPECT_EQ(shown.remove(QChar(MarkupWrapPoint)), markup);
+        EXPECT_EQ(MarkupToPlainText(markup), markup);
     }
 }
 

@@ -13,75 +13,75 @@ namespace {
 
 constexpr int ModalPollMilliseconds = 10;
 
-QString StyleOf(const QTextCharFormat& Format) {
-    QString Style;
-    if (Format.fontWeight() >= QFont::Bold) {
-        Style += u'b';
+QString StyleOf(const QTextCharFormat& format) {
+    QString style;
+    if (format.fontWeight() >= QFont::Bold) {
+        style += u'b';
     }
-    if (Format.fontItalic()) {
-        Style += u'i';
+    if (format.fontItalic()) {
+        style += u'i';
     }
-    if (Format.fontUnderline() && !Format.isAnchor()) {
-        Style += u'u';
+    if (format.fontUnderline() && !format.isAnchor()) {
+        style += u'u';
     }
-    if (Format.isAnchor()) {
-        Style += QStringLiteral("a=") + Format.anchorHref();
+    if (format.isAnchor()) {
+        style += QStringLiteral("a=") + format.anchorHref();
     }
-    return Style;
+    return style;
 }
 
 } // namespace
 
-void WhenModal(std::function<void(TJSTaskDialogForm& Form)> Action) {
-    QTimer::singleShot(0, [Action = std::move(Action)]() mutable {
-        auto* Form = qobject_cast<TJSTaskDialogForm*>(QApplication::activeModalWidget());
-        if (Form == nullptr) {
-            QTimer::singleShot(ModalPollMilliseconds, [Action = std::move(Action)]() mutable {
-                WhenModal(std::move(Action));
+void WhenModal(std::function<void(TJSTaskDialogForm& form)> action) {
+    QTimer::singleShot(0, [action = std::move(action)]() mutable {
+        auto* form = qobject_cast<TJSTaskDialogForm*>(QApplication::activeModalWidget());
+        if (form == nullptr) {
+            QTimer::singleShot(ModalPollMilliseconds, [action = std::move(action)]() mutable {
+                WhenModal(std::move(action));
             });
             return;
         }
-        Action(*Form);
+        action(*form);
     });
 }
 
-void Click(QAbstractButton* Button) {
-    ASSERT_NE(Button, nullptr);
-    QTest::mouseClick(Button, Qt::LeftButton);
+void Click(QAbstractButton* button) {
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
 }
 
-void Press(QWidget* Window, int Key, Qt::KeyboardModifiers Modifiers) {
-    QTest::keyClick(Window, static_cast<Qt::Key>(Key), Modifiers);
+void Press(QWidget* window, int key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(window, static_cast<Qt::Key>(key), modifiers);
 }
 
-QString Describe(const QTextDocument& Document) {
-    QString Text;
-    QString Current;
-    for (QTextBlock Block = Document.begin(); Block.isValid(); Block = Block.next()) {
-        if (Block != Document.begin()) {
-            Text += u'\n';
+QString Describe(const QTextDocument& document) {
+    QString text;
+    QString current;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block != document.begin()) {
+            text += u'\n';
         }
-        for (auto It = Block.begin(); !It.atEnd(); ++It) {
-            const QTextFragment Fragment = It.fragment();
-            const QString Style = StyleOf(Fragment.charFormat());
-            if (Style != Current) {
-                Text += u'{' + Style + u'}';
-                Current = Style;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QString style = StyleOf(fragment.charFormat());
+            if (style != current) {
+                text += u'{' + style + u'}';
+                current = style;
             }
-            Text += Fragment.text();
+            text += fragment.text();
         }
     }
-    return Text.replace(QChar::LineSeparator, u'\n');
+    return text.replace(QChar::LineSeparator, u'\n');
 }
 
-QString DescribeHtml(const QString& Html) {
-    QTextDocument Document;
-    Document.setHtml(Html);
-    return Describe(Document);
+QString DescribeHtml(const QString& html) {
+    QTextDocument document;
+    document.setHtml(html);
+    return Describe(document);
 }
 
-QStringList PlainLines(const QTextDocument& Document) {
-    return Document.toPlainText().split(u'\n');
+QStringList PlainLines(const QTextDocument& document) {
+    return document.toPlainText().split(u'\n');
 }
 
 } // namespace vx::taskdialog::test

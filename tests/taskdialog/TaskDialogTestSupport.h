@@ -13,23 +13,23 @@ class QWidget;
 
 namespace vx::taskdialog::test {
 
-// Runs Action on the task-dialog window that is running modally, as soon as it is; for
+// Runs `action` on the task-dialog window that is running modally, as soon as it is; for
 // answering a modal Execute from inside its loop.
-void WhenModal(std::function<void(TJSTaskDialogForm& Form)> Action);
+void WhenModal(std::function<void(TJSTaskDialogForm& form)> action);
 
 // A real left click on the button.
-void Click(QAbstractButton* Button);
+void Click(QAbstractButton* button);
 // A real key press on the window.
-void Press(QWidget* Window, int Key, Qt::KeyboardModifiers Modifiers = Qt::NoModifier);
+void Press(QWidget* window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
 // The text of a document with its styles: "{b}" bold, "{i}" italic, "{u}" underlined,
 // "{a=target}" a link, combined like "{bi}"; "{}" marks the return to plain text. Line
 // breaks show as "\n".
-QString Describe(const QTextDocument& Document);
+QString Describe(const QTextDocument& document);
 // The same of the Qt rich text.
-QString DescribeHtml(const QString& Html);
+QString DescribeHtml(const QString& html);
 
 // The plain-text lines of a view's document.
-QStringList PlainLines(const QTextDocument& Document);
+QStringList PlainLines(const QTextDocument& document);
 
 } // namespace vx::taskdialog::test

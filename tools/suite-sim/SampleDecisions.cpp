@@ -14,7 +14,7 @@ constexpr const char* const TrayHost = "127.0.0.1";
 constexpr const char* const AcceptedReplyStart = "id=";
 
 const std::vector<decisions::TStrings>& Samples() {
-    static const std::vector<decisions::TStrings> List{
+    static const std::vector<decisions::TStrings> list{
         {"decisiontype=decision", "logclass=changed", "module=Registry",
          "information=A program wants to start with Windows",
          "item=HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater",
@@ -35,22 +35,22 @@ const std::vector<decisions::TStrings>& Samples() {
          "item={6E2D3A1C-55B0-4B8E-9C0D-2F1A7E3B9D41}", "identifiedas=BHO.Toolbar", "threatlevel=2",
          "category=Internet Explorer", "olddata=", "newdata=C:\\Program Files\\Toolbar\\tb.dll"},
     };
-    return List;
+    return list;
 }
 
 } // namespace
 
-decisions::TStrings SampleDecision(std::size_t Number) {
-    return Samples()[Number % Samples().size()];
+decisions::TStrings SampleDecision(std::size_t number) {
+    return Samples()[number % Samples().size()];
 }
 
-bool SendAddToTray(const std::string& Query, std::string& Reply, int Port) {
-    std::string Body;
-    std::int32_t ErrorCode = 0;
-    const bool Delivered = health::HttpGetFromHost(
-        TrayHost, Port, std::string(decisions::AddCommand) + "?" + Query, Body, ErrorCode);
-    Reply = Delivered ? Body : health::InternetErrorText(ErrorCode);
-    return Delivered && Body.rfind(AcceptedReplyStart, 0) == 0;
+bool SendAddToTray(const std::string& query, std::string& reply, int port) {
+    std::string body;
+    std::int32_t errorCode = 0;
+    const bool delivered = health::HttpGetFromHost(
+        TrayHost, port, std::string(decisions::AddCommand) + "?" + query, body, errorCode);
+    reply = delivered ? body : health::InternetErrorText(errorCode);
+    return delivered && body.rfind(AcceptedReplyStart, 0) == 0;
 }
 
 } // namespace vx::suitesim

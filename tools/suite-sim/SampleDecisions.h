@@ -8,12 +8,12 @@
 
 namespace vx::suitesim {
 
-// The key=value fields of a sample decision; Number picks one of a varied set, cyclically.
-decisions::TStrings SampleDecision(std::size_t Number);
+// The key=value fields of a sample decision; `number` picks one of a varied set, cyclically.
+decisions::TStrings SampleDecision(std::size_t number);
 
-// Sends GET /add?Query to the tray and gives its reply; true when the tray took the decision
+// Sends "GET /add?" + `query` to the tray and gives its reply; true when the tray took the decision
 // (the first line of its reply carries the new identifier).
-bool SendAddToTray(const std::string& Query, std::string& Reply,
-                   int Port = health::TrayServicePort);
+bool SendAddToTray(const std::string& query, std::string& reply,
+                   int port = health::TrayServicePort);
 
 } // namespace vx::suitesim

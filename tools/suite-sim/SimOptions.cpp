@@ -33,36 +33,36 @@ constexpr const char* const UsageText =
 
 constexpr int MaxRaiseSeconds = 86400;
 
-void RequireService(const std::string& Option, const std::string& Name) {
-    if (FindSimulatedService(Name) == nullptr) {
-        throw EUsage(Option + ": unknown service '" + Name +
+void RequireService(const std::string& option, const std::string& name) {
+    if (FindSimulatedService(name) == nullptr) {
+        throw EUsage(option + ": unknown service '" + name +
                      "' (expected update, firewall, scanner or monitor)");
     }
 }
 
-std::set<std::string> ParseServiceList(const std::string& List) {
-    std::set<std::string> Names;
-    std::size_t Start = 0;
+std::set<std::string> ParseServiceList(const std::string& list) {
+    std::set<std::string> names;
+    std::size_t start = 0;
     while (true) {
-        const auto Comma = List.find(',', Start);
-        const std::string Name = List.substr(Start, Comma - Start);
-        RequireService("--services", Name);
-        Names.insert(Name);
-        if (Comma == std::string::npos) {
-            return Names;
+        const auto comma = list.find(',', start);
+        const std::string name = list.substr(start, comma - start);
+        RequireService("--services", name);
+        names.insert(name);
+        if (comma == std::string::npos) {
+            return names;
         }
-        Start = Comma + 1;
+        start = comma + 1;
     }
 }
 
-int ParseSeconds(const std::string& Text) {
-    int Value = 0;
-    const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
-    if (Text.empty() || Error != std::errc() || End != Text.data() + Text.size() || Value < 1 ||
-        Value > MaxRaiseSeconds) {
-        throw EUsage("--raise: '" + Text + "' is not a number of seconds from 1 to 86400");
+int ParseSeconds(const std::string& text) {
+    int value = 0;
+    const auto [End, Error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || Error != std::errc() || End != text.data() + text.size() || value < 1 ||
+        value > MaxRaiseSeconds) {
+        throw EUsage("--raise: '" + text + "' is not a number of seconds from 1 to 86400");
     }
-    return Value;
+    return value;
 }
 
 } // namespace
@@ -71,47 +71,47 @@ const char* SimUsageText() {
     return UsageText;
 }
 
-TSimOptions ParseSimOptions(const std::vector<std::string>& Args) {
-    TSimOptions Options;
-    for (const auto& Service : SimulatedServices()) {
-        Options.Services.insert(Service.OptionName);
+TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
+    TSimOptions options;
+    for (const auto& service : SimulatedServices()) {
+        options.Services.insert(service.OptionName);
     }
-    for (std::size_t I = 0; I < Args.size(); ++I) {
-        const std::string& Arg = Args[I];
-        if (Arg == "--help" || Arg == "-h") {
-            Options.Help = true;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            options.Help = true;
             continue;
         }
-        if (Arg == "--monitor-404") {
-            Options.Monitor404 = true;
+        if (arg == "--monitor-404") {
+            options.Monitor404 = true;
             continue;
         }
-        const bool TakesValue = Arg == "--services" || Arg == "--corrupt" || Arg == "--hang" ||
-                                Arg == "--monitor-reply" || Arg == "--add" || Arg == "--raise";
-        if (!TakesValue) {
-            throw EUsage("unknown option '" + Arg + "'");
+        const bool takesValue = arg == "--services" || arg == "--corrupt" || arg == "--hang" ||
+                                arg == "--monitor-reply" || arg == "--add" || arg == "--raise";
+        if (!takesValue) {
+            throw EUsage("unknown option '" + arg + "'");
         }
-        if (I + 1 >= Args.size()) {
-            throw EUsage(Arg + " needs a value");
+        if (i + 1 >= args.size()) {
+            throw EUsage(arg + " needs a value");
         }
-        const std::string& Value = Args[++I];
-        if (Arg == "--services") {
-            Options.Services = ParseServiceList(Value);
-        } else if (Arg == "--corrupt") {
-            RequireService(Arg, Value);
-            Options.Corrupt.insert(Value);
-        } else if (Arg == "--hang") {
-            RequireService(Arg, Value);
-            Options.Hang.insert(Value);
-        } else if (Arg == "--monitor-reply") {
-            Options.MonitorReply = Value;
-        } else if (Arg == "--add") {
-            Options.AddQuery = Value;
+        const std::string& value = args[++i];
+        if (arg == "--services") {
+            options.Services = ParseServiceList(value);
+        } else if (arg == "--corrupt") {
+            RequireService(arg, value);
+            options.Corrupt.insert(value);
+        } else if (arg == "--hang") {
+            RequireService(arg, value);
+            options.Hang.insert(value);
+        } else if (arg == "--monitor-reply") {
+            options.MonitorReply = value;
+        } else if (arg == "--add") {
+            options.AddQuery = value;
         } else {
-            Options.RaiseSeconds = ParseSeconds(Value);
+            options.RaiseSeconds = ParseSeconds(value);
         }
     }
-    return Options;
+    return options;
 }
 
 } // namespace vx::suitesim

@@ -26,7 +26,7 @@ struct TSimOptions {
 };
 
 // Raises EUsage with a message for anything it does not understand.
-TSimOptions ParseSimOptions(const std::vector<std::string>& Args);
+TSimOptions ParseSimOptions(const std::vector<std::string>& args);
 const char* SimUsageText();
 
 } // namespace vx::suitesim

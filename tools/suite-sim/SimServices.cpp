@@ -23,28 +23,28 @@ constexpr auto HangPoll = std::chrono::milliseconds(50);
 // Serves one connection of a simulated service.
 class TSimRequestThread : public httpservice::TCustomHTTPInstanceThread {
 public:
-    TSimRequestThread(int Socket, std::shared_ptr<httpservice::TServiceLog> Log,
-                      std::shared_ptr<TSimBehaviour> Behaviour)
-        : TCustomHTTPInstanceThread(Socket, std::move(Log)), FBehaviour(std::move(Behaviour)) {}
+    TSimRequestThread(int socket, std::shared_ptr<httpservice::TServiceLog> log,
+                      std::shared_ptr<TSimBehaviour> behaviour)
+        : TCustomHTTPInstanceThread(socket, std::move(log)), FBehaviour(std::move(behaviour)) {}
 
 protected:
     std::string ServiceName() const override { return TokenName(*FBehaviour); }
 
-    int HandleRequest(const std::string&, const std::string& Uri, const std::string&) override {
-        if (!FBehaviour->IsMonitor || Uri.rfind(decisions::VerdictCommand, 0) != 0) {
+    int HandleRequest(const std::string&, const std::string& uri, const std::string&) override {
+        if (!FBehaviour->IsMonitor || uri.rfind(decisions::VerdictCommand, 0) != 0) {
             return StatusNotFound;
         }
         if (FBehaviour->Monitor404) {
             return StatusNotFound;
         }
-        std::uint32_t ID = 0;
-        bool Allow = false;
-        if (!decisions::ParseVerdictPath(Uri, ID, Allow)) {
+        std::uint32_t id = 0;
+        bool allow = false;
+        if (!decisions::ParseVerdictPath(uri, id, allow)) {
             return StatusBadRequest;
         }
         if (FBehaviour->OnVerdict) {
-            FBehaviour->OnVerdict(VerdictLineStart + std::to_string(ID) +
-                                  (Allow ? WordAllow : WordDeny));
+            FBehaviour->OnVerdict(VerdictLineStart + std::to_string(id) +
+                                  (allow ? WordAllow : WordDeny));
         }
         FHeaders.push_back(ContentTypeHeader);
         FResponseBody = FBehaviour->MonitorReply;
@@ -69,38 +69,38 @@ private:
 } // namespace
 
 const std::vector<TSimServiceInfo>& SimulatedServices() {
-    static const std::vector<TSimServiceInfo> Services{
+    static const std::vector<TSimServiceInfo> services{
         {"update", health::UpdaterServicePort, health::SuiteServices[0].ServiceName},
         {"firewall", health::FirewallServicePort, health::SuiteServices[1].ServiceName},
         {"scanner", health::ScannerServicePort, health::SuiteServices[2].ServiceName},
         {"monitor", health::MonitorServicePort, health::SuiteServices[4].ServiceName},
     };
-    return Services;
+    return services;
 }
 
-const TSimServiceInfo* FindSimulatedService(const std::string& OptionName) {
-    for (const auto& Service : SimulatedServices()) {
-        if (OptionName == Service.OptionName) {
-            return &Service;
+const TSimServiceInfo* FindSimulatedService(const std::string& optionName) {
+    for (const auto& service : SimulatedServices()) {
+        if (optionName == service.OptionName) {
+            return &service;
         }
     }
     return nullptr;
 }
 
-std::string TokenName(const TSimBehaviour& Behaviour) {
-    return Behaviour.Corrupt ? CorruptNamePrefix + Behaviour.ServiceName : Behaviour.ServiceName;
+std::string TokenName(const TSimBehaviour& behaviour) {
+    return behaviour.Corrupt ? CorruptNamePrefix + behaviour.ServiceName : behaviour.ServiceName;
 }
 
-TSimDaemon::TSimDaemon(int Port, std::shared_ptr<TSimBehaviour> Behaviour)
-    : FPortNumber(Port), FBehaviour(std::move(Behaviour)) {}
+TSimDaemon::TSimDaemon(int port, std::shared_ptr<TSimBehaviour> behaviour)
+    : FPortNumber(port), FBehaviour(std::move(behaviour)) {}
 
 TSimDaemon::~TSimDaemon() {
     FBehaviour->ReleaseHung = true;
 }
 
 TSimDaemon::TRequestThreadClass TSimDaemon::RequestThreadClass() const {
-    return [Behaviour = FBehaviour](int Socket, std::shared_ptr<httpservice::TServiceLog> Log) {
-        return new TSimRequestThread(Socket, std::move(Log), Behaviour);
+    return [behaviour = FBehaviour](int socket, std::shared_ptr<httpservice::TServiceLog> log) {
+        return new TSimRequestThread(socket, std::move(log), behaviour);
     };
 }
 

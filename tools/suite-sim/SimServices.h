@@ -21,7 +21,7 @@ struct TSimServiceInfo {
 // update, firewall, scanner, monitor: the suite's services other than the tray.
 const std::vector<TSimServiceInfo>& SimulatedServices();
 // The entry for an option name; null when there is none.
-const TSimServiceInfo* FindSimulatedService(const std::string& OptionName);
+const TSimServiceInfo* FindSimulatedService(const std::string& optionName);
 
 // How one simulated service behaves; shared by its daemon and request threads.
 struct TSimBehaviour {
@@ -32,7 +32,7 @@ struct TSimBehaviour {
     bool Monitor404 = false; // answers verdicts with 404
     std::string MonitorReply = "1";
     // Told "verdict id=N allow" (or deny) for each verdict taken, on a request thread.
-    std::function<void(const std::string& Line)> OnVerdict;
+    std::function<void(const std::string& line)> OnVerdict;
     // Set to let go of the connections a hanging service holds.
     std::atomic<bool> ReleaseHung{false};
 };
@@ -40,7 +40,7 @@ struct TSimBehaviour {
 // A simulated service on the local HTTP service framework.
 class TSimDaemon : public httpservice::TCustomHTTPDaemonThread {
 public:
-    TSimDaemon(int Port, std::shared_ptr<TSimBehaviour> Behaviour);
+    TSimDaemon(int port, std::shared_ptr<TSimBehaviour> behaviour);
     ~TSimDaemon() override;
 
 protected:
@@ -54,6 +54,6 @@ private:
 
 // The name whose token a service answers with: its own, or (corrupt) one whose first byte
 // differs, so that the token differs for every non-empty machine key.
-std::string TokenName(const TSimBehaviour& Behaviour);
+std::string TokenName(const TSimBehaviour& behaviour);
 
 } // namespace vx::suitesim

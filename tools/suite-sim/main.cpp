@@ -23,9 +23,9 @@ constexpr auto RequestDrain = std::chrono::seconds(6);
 
 std::mutex OutputLock;
 
-void PrintLine(const std::string& Line) {
-    std::lock_guard Guard(OutputLock);
-    std::cout << Line << std::endl;
+void PrintLine(const std::string& line) {
+    std::lock_guard guard(OutputLock);
+    std::cout << line << std::endl;
 }
 
 // The prefix's registry gives the machine key, as the tray reads it.
@@ -34,102 +34,102 @@ void InitMachineKeyFromPrefix() {
     vx::httpservice::InitMachineKey();
 }
 
-int SendOneAdd(const std::string& Query) {
-    std::string Reply;
-    const bool Taken = SendAddToTray(Query, Reply);
-    PrintLine(Reply);
-    return Taken ? 0 : 1;
+int SendOneAdd(const std::string& query) {
+    std::string reply;
+    const bool taken = SendAddToTray(query, reply);
+    PrintLine(reply);
+    return taken ? 0 : 1;
 }
 
-void RaiseSample(std::size_t Number) {
-    std::string Reply;
-    if (SendAddToTray(vx::decisions::AddQuery(SampleDecision(Number)), Reply)) {
-        PrintLine("raised " + Reply.substr(0, Reply.find("\r\n")));
+void RaiseSample(std::size_t number) {
+    std::string reply;
+    if (SendAddToTray(vx::decisions::AddQuery(SampleDecision(number)), reply)) {
+        PrintLine("raised " + reply.substr(0, reply.find("\r\n")));
     } else {
-        PrintLine("raise failed: " + (Reply.empty() ? std::string("not accepted") : Reply));
+        PrintLine("raise failed: " + (reply.empty() ? std::string("not accepted") : reply));
     }
 }
 
-int RunServices(const TSimOptions& Options) {
-    std::vector<vx::TThreadPtr<TSimDaemon>> Daemons;
-    std::vector<std::shared_ptr<vx::httpservice::TThreadCounter>> Counters;
-    for (const auto& Service : SimulatedServices()) {
-        if (Options.Services.count(Service.OptionName) == 0) {
+int RunServices(const TSimOptions& options) {
+    std::vector<vx::TThreadPtr<TSimDaemon>> daemons;
+    std::vector<std::shared_ptr<vx::httpservice::TThreadCounter>> counters;
+    for (const auto& service : SimulatedServices()) {
+        if (options.Services.count(service.OptionName) == 0) {
             continue;
         }
-        auto Behaviour = std::make_shared<TSimBehaviour>();
-        Behaviour->ServiceName = Service.ServiceName;
-        Behaviour->Corrupt = Options.Corrupt.count(Service.OptionName) > 0;
-        Behaviour->Hang = Options.Hang.count(Service.OptionName) > 0;
-        Behaviour->IsMonitor = Service.Port == vx::health::MonitorServicePort;
-        Behaviour->Monitor404 = Options.Monitor404;
-        Behaviour->MonitorReply = Options.MonitorReply;
-        Behaviour->OnVerdict = PrintLine;
-        Daemons.push_back(vx::StartThread<TSimDaemon>(Service.Port, Behaviour));
-        Counters.push_back(Daemons.back()->RequestThreads());
+        auto behaviour = std::make_shared<TSimBehaviour>();
+        behaviour->ServiceName = service.ServiceName;
+        behaviour->Corrupt = options.Corrupt.count(service.OptionName) > 0;
+        behaviour->Hang = options.Hang.count(service.OptionName) > 0;
+        behaviour->IsMonitor = service.Port == vx::health::MonitorServicePort;
+        behaviour->Monitor404 = options.Monitor404;
+        behaviour->MonitorReply = options.MonitorReply;
+        behaviour->OnVerdict = PrintLine;
+        daemons.push_back(vx::StartThread<TSimDaemon>(service.Port, behaviour));
+        counters.push_back(daemons.back()->RequestThreads());
     }
 
     // A daemon whose port is taken stops on its own at once.
     std::this_thread::sleep_for(StartupGrace);
-    int ExitCode = 0;
-    for (std::size_t I = 0; I < Daemons.size(); ++I) {
-        if (Daemons[I]->Finished()) {
-            PrintLine("error: port " + Daemons[I]->Port() + " is in use");
-            ExitCode = 1;
+    int exitCode = 0;
+    for (std::size_t i = 0; i < daemons.size(); ++i) {
+        if (daemons[i]->Finished()) {
+            PrintLine("error: port " + daemons[i]->Port() + " is in use");
+            exitCode = 1;
         }
     }
-    if (ExitCode == 0) {
-        for (const auto& Daemon : Daemons) {
-            PrintLine("listening on 127.0.0.1:" + Daemon->Port());
+    if (exitCode == 0) {
+        for (const auto& daemon : daemons) {
+            PrintLine("listening on 127.0.0.1:" + daemon->Port());
         }
-        sigset_t Stop;
-        sigemptyset(&Stop);
-        sigaddset(&Stop, SIGINT);
-        sigaddset(&Stop, SIGTERM);
-        const long Period = Options.RaiseSeconds > 0 ? Options.RaiseSeconds : 3600;
-        const timespec Wait{Period, 0};
-        std::size_t Raised = 0;
-        while (sigtimedwait(&Stop, nullptr, &Wait) < 0) {
-            if (Options.RaiseSeconds > 0) {
-                RaiseSample(Raised++);
+        sigset_t stop;
+        sigemptyset(&stop);
+        sigaddset(&stop, SIGINT);
+        sigaddset(&stop, SIGTERM);
+        const long period = options.RaiseSeconds > 0 ? options.RaiseSeconds : 3600;
+        const timespec wait{period, 0};
+        std::size_t raised = 0;
+        while (sigtimedwait(&stop, nullptr, &wait) < 0) {
+            if (options.RaiseSeconds > 0) {
+                RaiseSample(raised++);
             }
         }
         PrintLine("stopping");
     }
-    Daemons.clear(); // stops each loop and lets hanging connections go
-    for (const auto& Counter : Counters) {
-        Counter->WaitBelow(1, RequestDrain);
+    daemons.clear(); // stops each loop and lets hanging connections go
+    for (const auto& counter : counters) {
+        counter->WaitBelow(1, RequestDrain);
     }
-    return ExitCode;
+    return exitCode;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     // Blocked before any thread starts, so every thread inherits it and main takes them.
-    sigset_t Stop;
-    sigemptyset(&Stop);
-    sigaddset(&Stop, SIGINT);
-    sigaddset(&Stop, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &Stop, nullptr);
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGINT);
+    sigaddset(&stop, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stop, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
     try {
-        const TSimOptions Options =
+        const TSimOptions options =
             ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc));
-        if (Options.Help) {
+        if (options.Help) {
             std::cout << SimUsageText();
             return 0;
         }
-        if (Options.AddQuery) {
-            return SendOneAdd(*Options.AddQuery);
+        if (options.AddQuery) {
+            return SendOneAdd(*options.AddQuery);
         }
         InitMachineKeyFromPrefix();
-        return RunServices(Options);
-    } catch (const EUsage& Error) {
-        std::cerr << "suite-sim: " << Error.what() << "\n" << UsageHint << "\n";
-    } catch (const std::exception& Error) {
-        std::cerr << "suite-sim: " << Error.what() << "\n";
+        return RunServices(options);
+    } catch (const EUsage& error) {
+        std::cerr << "suite-sim: " << error.what() << "\n" << UsageHint << "\n";
+    } catch (const std::exception& error) {
+        std::cerr << "suite-sim: " << error.what() << "\n";
     }
     return 2;
 }

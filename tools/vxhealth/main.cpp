@@ -22,12 +22,12 @@ constexpr const char* const UsageText =
     "Exit code 0 when every service works, else 1.\n";
 
 void InitMachineKeyFromPrefix() {
-    const auto Prefix = vx::win::ResolvePrefixDir();
-    if (!std::filesystem::exists(Prefix)) {
-        vx::win::EnsurePrefix(Prefix, vx::win::DefaultPrefixTemplate());
+    const auto prefix = vx::win::ResolvePrefixDir();
+    if (!std::filesystem::exists(prefix)) {
+        vx::win::EnsurePrefix(prefix, vx::win::DefaultPrefixTemplate());
     }
-    vx::win::RequirePrefix(Prefix);
-    vx::win::InstallRegistryStore(std::make_shared<vx::win::TRegistryStore>(Prefix));
+    vx::win::RequirePrefix(prefix);
+    vx::win::InstallRegistryStore(std::make_shared<vx::win::TRegistryStore>(prefix));
     vx::httpservice::InitMachineKey();
 }
 
@@ -35,27 +35,27 @@ void InitMachineKeyFromPrefix() {
 
 int main(int argc, char** argv) {
     if (argc > 1) {
-        const std::string Arg = argv[1];
+        const std::string arg = argv[1];
         std::cout << UsageText;
-        return Arg == "--help" || Arg == "-h" ? 0 : 1;
+        return arg == "--help" || arg == "-h" ? 0 : 1;
     }
     std::signal(SIGPIPE, SIG_IGN);
     try {
         vx::health::InitializeHttpClient();
         InitMachineKeyFromPrefix();
-        vx::health::TKorvex2WebThreadTester Tester;
-        const bool AllWorking = Tester.TestAll();
-        for (int Index = 0; Index < Tester.TestCount(); ++Index) {
-            const auto& Test = Tester.Tests(Index);
-            std::cout << Test.DisplayName << ": " << vx::health::ServiceStatusWords[Test.Status]
+        vx::health::TKorvex2WebThreadTester tester;
+        const bool allWorking = tester.TestAll();
+        for (int index = 0; index < tester.TestCount(); ++index) {
+            const auto& test = tester.Tests(index);
+            std::cout << test.DisplayName << ": " << vx::health::ServiceStatusWords[test.Status]
                       << "\n";
         }
-        for (const auto& Message : Tester.Messages()) {
-            std::cout << Message << "\n";
+        for (const auto& message : tester.Messages()) {
+            std::cout << message << "\n";
         }
-        return AllWorking ? 0 : 1;
-    } catch (const std::exception& Error) {
-        std::cerr << "vxhealth: " << Error.what() << "\n";
+        return allWorking ? 0 : 1;
+    } catch (const std::exception& error) {
+        std::cerr << "vxhealth: " << error.what() << "\n";
         return 1;
     }
 }

@@ -42,11 +42,11 @@ std::string Text(const std::vector<std::uint8_t>& data, std::size_t begin, std::
 }
 
 std::string HexBytes(const std::vector<std::uint8_t>& data) {
-    static constexpr char Digits[] = "0123456789ABCDEF";
+    static constexpr char digits[] = "0123456789ABCDEF";
     std::string out;
     for (const std::uint8_t byte : data) {
-        out += Digits[byte >> 4];
-        out += Digits[byte & 15];
+        out += digits[byte >> 4];
+        out += digits[byte & 15];
     }
     return out;
 }

@@ -10,7 +10,7 @@ namespace vx::dialogs {
 // of day, to the millisecond) as the locale's short date, a blank and its long time; exactly
 // midnight shows the date alone. Raises EConvertError for a value that is not a date of the
 // years 1 to 9999.
-std::string DecisionTimeText(double Timestamp,
-                             const win::TLocaleTime& Locale = win::TLocaleTime::User());
+std::string DecisionTimeText(double timestamp,
+                             const win::TLocaleTime& locale = win::TLocaleTime::User());
 
 } // namespace vx::dialogs

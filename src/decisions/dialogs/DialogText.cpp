@@ -15,36 +15,36 @@ constexpr char16_t Delete = 0x7F;
 
 // Invisible characters that change the direction of the text around them or hide where
 // words begin and end.
-bool IsInvisibleControl(char16_t C) {
-    return (C >= 0x202A && C <= 0x202E) || (C >= 0x2066 && C <= 0x2069) || C == 0x200E ||
-           C == 0x200F || C == 0x061C || C == 0x200B || C == 0x2060 || C == 0xFEFF;
+bool IsInvisibleControl(char16_t c) {
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E ||
+           c == 0x200F || c == 0x061C || c == 0x200B || c == 0x2060 || c == 0xFEFF;
 }
 
 } // namespace
 
-QString DialogText(std::string_view Bytes) {
-    return QString::fromUtf8(QByteArrayView(Bytes.data(), static_cast<qsizetype>(Bytes.size())));
+QString DialogText(std::string_view bytes) {
+    return QString::fromUtf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
-QString DialogValue(std::string_view Bytes) {
-    const QString Text = DialogText(Bytes);
-    QString Shown;
-    Shown.reserve(Text.size());
-    for (const QChar Character : Text) {
-        const char16_t C = Character.unicode();
-        if (C < 0x20) {
-            Shown += QChar(static_cast<char16_t>(ControlPictures + C));
-        } else if (C == Delete) {
-            Shown += QChar(DeletePicture);
-        } else if (IsInvisibleControl(C)) {
-            Shown += QStringLiteral("[U+%1]")
-                         .arg(static_cast<unsigned>(C), 4, 16, QChar(u'0'))
+QString DialogValue(std::string_view bytes) {
+    const QString text = DialogText(bytes);
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar character : text) {
+        const char16_t c = character.unicode();
+        if (c < 0x20) {
+            shown += QChar(static_cast<char16_t>(ControlPictures + c));
+        } else if (c == Delete) {
+            shown += QChar(DeletePicture);
+        } else if (IsInvisibleControl(c)) {
+            shown += QStringLiteral("[U+%1]")
+                         .arg(static_cast<unsigned>(c), 4, 16, QChar(u'0'))
                          .toUpper();
         } else {
-            Shown += Character;
+            shown += character;
         }
     }
-    return EscapeMarkup(Shown);
+    return EscapeMarkup(shown);
 }
 
 } // namespace vx::dialogs

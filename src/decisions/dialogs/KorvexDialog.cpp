@@ -25,12 +25,12 @@ constexpr int GenericSection = 0;
 
 } // namespace
 
-TKorvexDialog::TKorvexDialog(std::uint8_t CatalogueIndex) : FCatalogueIndex(CatalogueIndex) {
+TKorvexDialog::TKorvexDialog(std::uint8_t catalogueIndex) : FCatalogueIndex(catalogueIndex) {
     SetupHeader();
     HelpType = htKeyword;
     Title = QString::fromUtf8(product::ProductName);
-    const QString ApplicationTitle = QGuiApplication::applicationDisplayName();
-    Header.Text = ApplicationTitle.contains(u' ') ? ApplicationTitle
+    const QString applicationTitle = QGuiApplication::applicationDisplayName();
+    Header.Text = applicationTitle.contains(u' ') ? applicationTitle
                                                   : QString::fromUtf8(product::ProductName);
     Instruction().Text = GetText(InstructionKey);
 }
@@ -48,22 +48,22 @@ void TKorvexDialog::SetupHeader() {
                                               qApp != nullptr ? qApp->devicePixelRatio() : 1.0);
 }
 
-std::string TKorvexDialog::GetTextBytes(std::string_view Key) const {
-    return decisions::GetCatalogueText(FCatalogueIndex, Key);
+std::string TKorvexDialog::GetTextBytes(std::string_view key) const {
+    return decisions::GetCatalogueText(FCatalogueIndex, key);
 }
 
-QString TKorvexDialog::GetText(std::string_view Key) const {
-    return DialogText(GetTextBytes(Key));
+QString TKorvexDialog::GetText(std::string_view key) const {
+    return DialogText(GetTextBytes(key));
 }
 
-QString TKorvexDialog::GetCatalogueText(std::string_view Key, int Index) {
-    return DialogText(decisions::GetCatalogueText(Index, Key));
+QString TKorvexDialog::GetCatalogueText(std::string_view key, int index) {
+    return DialogText(decisions::GetCatalogueText(index, key));
 }
 
-void TKorvexDialog::ShowVerificationCheck(bool State) {
+void TKorvexDialog::ShowVerificationCheck(bool state) {
     Verification.Text = GetCatalogueText(VerificationKey, GenericSection);
     Verification.Visible = true;
-    Verification.InitialState = State;
+    Verification.InitialState = state;
 }
 
 } // namespace vx::dialogs

@@ -21,7 +21,7 @@ namespace {
 constexpr std::uint16_t EventCategory = 1;
 constexpr const char* DecisionDialogName = "AskPlimmDecisions";
 
-// Message box icons by Kind.
+// Message box icons by `kind`.
 constexpr std::array<TTaskDialogIcon, 5> KindIcons{tdiWarning, tdiError, tdiInformation,
                                                    tdiConfirmation, tdiCustom};
 
@@ -38,13 +38,13 @@ void FreeDecisionDialog() {
     TheDecisionDialog = nullptr;
 }
 
-bool ShowPlimmDecisions(decisions::TDecisionList* List, TDecisionVerdictEvent OnVerdict) {
+bool ShowPlimmDecisions(decisions::TDecisionList* list, TDecisionVerdictEvent onVerdict) {
     try {
         if (TheDecisionDialog == nullptr) {
             TheDecisionDialog = new TKorvexPlimmDecisionDialog();
-            TheDecisionDialog->SetOnVerdict(std::move(OnVerdict));
+            TheDecisionDialog->SetOnVerdict(std::move(onVerdict));
         }
-        TheDecisionDialog->ShowDecisions(List);
+        TheDecisionDialog->ShowDecisions(list);
     } catch (...) {
         ReportDialogError(DecisionDialogName, CurrentExceptionText());
     }
@@ -63,36 +63,36 @@ bool RefreshPlimmDecisions() {
     }
 }
 
-void ReportDialogError(const std::string& DialogName, const std::string& Message) {
+void ReportDialogError(const std::string& dialogName, const std::string& message) {
     try {
         win::WriteEventLog(win::EVENTLOG_ERROR_TYPE, EventCategory, product::ProductEventSource,
-                           {DialogName, Message});
+                           {dialogName, message});
     } catch (...) {
         // The event log is the last place an error can go.
     }
 }
 
-int KorvexMessageDlg(const std::string& Msg, std::uint8_t Kind, TCommonButtons Buttons,
-                     std::int32_t HelpContext, TCommonButton DefaultButton) {
-    TKorvexDialog Dialog(decisions::GenericDialog);
-    Dialog.SetContent(DialogText(Msg).split(QRegularExpression(QStringLiteral("\r\n|\r|\n"))));
-    Dialog.MainIcon = Kind < KindIcons.size() ? KindIcons[Kind] : tdiNone;
-    Dialog.ButtonBar.Buttons = {};
-    for (int Button = cbYes; Button <= cbHelp; ++Button) {
-        if (Buttons.Contains(static_cast<TCommonButton>(Button))) {
-            Dialog.ButtonBar.Buttons.Include(static_cast<TCommonButton>(Button));
+int KorvexMessageDlg(const std::string& msg, std::uint8_t kind, TCommonButtons buttons,
+                     std::int32_t helpContext, TCommonButton defaultButton) {
+    TKorvexDialog dialog(decisions::GenericDialog);
+    dialog.SetContent(DialogText(msg).split(QRegularExpression(QStringLiteral("\r\n|\r|\n"))));
+    dialog.MainIcon = kind < KindIcons.size() ? KindIcons[kind] : tdiNone;
+    dialog.ButtonBar.Buttons = {};
+    for (int button = cbYes; button <= cbHelp; ++button) {
+        if (buttons.Contains(static_cast<TCommonButton>(button))) {
+            dialog.ButtonBar.Buttons.Include(static_cast<TCommonButton>(button));
         }
     }
-    if (Dialog.ButtonBar.UseDefault) {
-        Dialog.ButtonBar.Default = DefaultButton;
+    if (dialog.ButtonBar.UseDefault) {
+        dialog.ButtonBar.Default = defaultButton;
     }
-    if (Dialog.ButtonBar.UseCancel) {
-        Dialog.ButtonBar.Cancel = Buttons.Contains(cbCancel) ? cbCancel
-                                  : Buttons.Contains(cbNo)   ? cbNo
+    if (dialog.ButtonBar.UseCancel) {
+        dialog.ButtonBar.Cancel = buttons.Contains(cbCancel) ? cbCancel
+                                  : buttons.Contains(cbNo)   ? cbNo
                                                              : cbOK;
     }
-    Dialog.HelpContext = HelpContext;
-    return Dialog.Execute();
+    dialog.HelpContext = helpContext;
+    return dialog.Execute();
 }
 
 } // namespace vx::dialogs

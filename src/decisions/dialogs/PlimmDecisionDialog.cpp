@@ -47,9 +47,9 @@ constexpr const char* KeyNext = "Next";
 
 TKorvexPlimmDecisionDialog::TKorvexPlimmDecisionDialog()
     : TKorvexDialog(decisions::PlimmDecisionsDialog) {
-    OnControlClick = [this](TJSDialog& Sender, TJSControlType ControlType, QAbstractButton* Control,
-                            int Value, bool& Handled) {
-        ControlClick(Sender, ControlType, Control, Value, Handled);
+    OnControlClick = [this](TJSDialog& sender, TJSControlType controlType, QAbstractButton* control,
+                            int value, bool& handled) {
+        ControlClick(sender, controlType, control, value, handled);
     };
     MainIcon = tdiConfirmation;
     HelpContext = HelpTopic;
@@ -57,96 +57,96 @@ TKorvexPlimmDecisionDialog::TKorvexPlimmDecisionDialog()
     DialogOptions = {};
     ButtonBar.Buttons = {cbIgnore, cbHelp};
 
-    const QString Unknown = QString::fromLatin1(NotAvailable);
-    QStringList Lines(ContentLineCount);
-    Lines[0] = QString::fromUtf8(IntroductionText);
-    Lines[LineItem] = GetText(KeyItem) + Unknown;
-    Lines[LineIdentifiedAs] = GetText(KeyIdentifiedAs) + Unknown;
-    Lines[LineThreatLevel] = GetText(KeyThreatLevel) + Unknown;
-    Lines[LineChange] = GetText(KeyChange) + Unknown;
-    Lines[LineOldData] = GetText(KeyOldData) + Unknown;
-    Lines[LineNewData] = GetText(KeyNewData) + Unknown;
-    SetContent(Lines);
+    const QString unknown = QString::fromLatin1(NotAvailable);
+    QStringList lines(ContentLineCount);
+    lines[0] = QString::fromUtf8(IntroductionText);
+    lines[LineItem] = GetText(KeyItem) + unknown;
+    lines[LineIdentifiedAs] = GetText(KeyIdentifiedAs) + unknown;
+    lines[LineThreatLevel] = GetText(KeyThreatLevel) + unknown;
+    lines[LineChange] = GetText(KeyChange) + unknown;
+    lines[LineOldData] = GetText(KeyOldData) + unknown;
+    lines[LineNewData] = GetText(KeyNewData) + unknown;
+    SetContent(lines);
 
     Footer.Visible = true;
     Footer.Text = QString::fromUtf8(FooterText);
     ShowVerificationCheck(true);
 
-    const auto AddButton = [this](const QString& Caption, int Result) -> TJSCustomButton& {
-        TJSCustomButton& Button = CustomButtons.Add();
-        Button.Caption = Caption;
-        Button.ModalResult = Result;
-        return Button;
+    const auto addButton = [this](const QString& caption, int result) -> TJSCustomButton& {
+        TJSCustomButton& button = CustomButtons.Add();
+        button.Caption = caption;
+        button.ModalResult = result;
+        return button;
     };
-    FPreviousButton = &AddButton(GetText(KeyPrevious), mrPrevious);
-    FNextButton = &AddButton(GetText(KeyNext), mrNext);
-    AddButton(QString::fromLatin1(AllowCaption), mrAllow);
-    AddButton(QString::fromLatin1(DenyCaption), mrDeny);
+    FPreviousButton = &addButton(GetText(KeyPrevious), mrPrevious);
+    FNextButton = &addButton(GetText(KeyNext), mrNext);
+    addButton(QString::fromLatin1(AllowCaption), mrAllow);
+    addButton(QString::fromLatin1(DenyCaption), mrDeny);
 }
 
-void TKorvexPlimmDecisionDialog::ShowDecisions(decisions::TDecisionList* List) {
-    FDecisions = List;
-    if (List != nullptr && List->Count() > 0) {
+void TKorvexPlimmDecisionDialog::ShowDecisions(decisions::TDecisionList* list) {
+    FDecisions = list;
+    if (list != nullptr && list->Count() > 0) {
         FIndex = 0;
         Execute();
         ShowCurrent();
     }
 }
 
-void TKorvexPlimmDecisionDialog::SetLines(std::initializer_list<std::pair<int, QString>> Lines) {
-    QStringList Changed = Content();
-    while (Changed.size() < ContentLineCount) {
-        Changed << QString();
+void TKorvexPlimmDecisionDialog::SetLines(std::initializer_list<std::pair<int, QString>> lines) {
+    QStringList changed = Content();
+    while (changed.size() < ContentLineCount) {
+        changed << QString();
     }
-    for (const auto& [Line, Text] : Lines) {
-        Changed[Line] = Text;
+    for (const auto& [Line, Text] : lines) {
+        changed[Line] = Text;
     }
-    SetContent(Changed);
+    SetContent(changed);
 }
 
-void TKorvexPlimmDecisionDialog::FillDecision(int Index) {
+void TKorvexPlimmDecisionDialog::FillDecision(int index) {
     if (FDecisions == nullptr) {
         throw EJSDialogError(NoListText);
     }
-    const auto Decision = FDecisions->Items(Index);
-    if (Decision->DecisionType == decisions::dtFileScannerInformation) {
+    const auto decision = FDecisions->Items(index);
+    if (decision->DecisionType == decisions::dtFileScannerInformation) {
         SetLines(
-            {{LineItem, GetText(KeyItem) + DialogValue(Decision->Item)},
-             {LineIdentifiedAs, GetText(KeyIdentifiedAs) + DialogValue(Decision->IdentifiedAs)},
-             {LineThreatLevel, GetText(KeyThreatLevel) + QString::number(Decision->ThreatLevel)},
+            {{LineItem, GetText(KeyItem) + DialogValue(decision->Item)},
+             {LineIdentifiedAs, GetText(KeyIdentifiedAs) + DialogValue(decision->IdentifiedAs)},
+             {LineThreatLevel, GetText(KeyThreatLevel) + QString::number(decision->ThreatLevel)},
              {LineChange, {}},
              {LineOldData, {}},
              {LineNewData, {}}});
     } else {
-        const char* Change = decisions::LogClassNames.at(Decision->LogClass);
+        const char* change = decisions::LogClassNames.at(decision->LogClass);
         SetLines(
-            {{LineItem, GetText(KeyItem) + DialogValue(Decision->Item)},
-             {LineIdentifiedAs, GetText(KeyIdentifiedAs) + DialogValue(Decision->IdentifiedAs)},
-             {LineThreatLevel, GetText(KeyThreatLevel) + QString::number(Decision->ThreatLevel)},
-             {LineChange, GetText(KeyChange) + DialogValue(Change)},
-             {LineOldData, GetText(KeyOldData) + DialogValue(Decision->OldData)},
-             {LineNewData, GetText(KeyNewData) + DialogValue(Decision->NewData)}});
+            {{LineItem, GetText(KeyItem) + DialogValue(decision->Item)},
+             {LineIdentifiedAs, GetText(KeyIdentifiedAs) + DialogValue(decision->IdentifiedAs)},
+             {LineThreatLevel, GetText(KeyThreatLevel) + QString::number(decision->ThreatLevel)},
+             {LineChange, GetText(KeyChange) + DialogValue(change)},
+             {LineOldData, GetText(KeyOldData) + DialogValue(decision->OldData)},
+             {LineNewData, GetText(KeyNewData) + DialogValue(decision->NewData)}});
     }
     SetInstructionText(
-        DialogText(Format(GetTextBytes(KeyInstruction), Index + 1, FDecisions->Count())));
+        DialogText(Format(GetTextBytes(KeyInstruction), index + 1, FDecisions->Count())));
     // The time text is data inside the catalogue's markup.
-    const QString Time = EscapeMarkup(DialogText(DecisionTimeText(Decision->Timestamp())));
+    const QString time = EscapeMarkup(DialogText(DecisionTimeText(decision->Timestamp())));
     SetLines(
-        {{LineTimestamp, DialogText(Format(GetTextBytes(KeyTimestampText), Time.toStdString()))}});
+        {{LineTimestamp, DialogText(Format(GetTextBytes(KeyTimestampText), time.toStdString()))}});
     UpdateNavigation();
 }
 
-void TKorvexPlimmDecisionDialog::ShowDecision(int Index) {
-    QString Message;
+void TKorvexPlimmDecisionDialog::ShowDecision(int index) {
+    QString message;
     try {
-        FillDecision(Index);
+        FillDecision(index);
         return;
     } catch (...) {
-        Message = DialogValue(CurrentExceptionText());
+        message = DialogValue(CurrentExceptionText());
     }
     SetLines({{LineItem, QString::fromLatin1(FillErrorText)},
               {LineIdentifiedAs, {}},
-              {LineThreatLevel, Message},
+              {LineThreatLevel, message},
               {LineChange, {}},
               {LineOldData, {}},
               {LineNewData, {}}});
@@ -162,36 +162,36 @@ void TKorvexPlimmDecisionDialog::RefreshDialog() {
 }
 
 void TKorvexPlimmDecisionDialog::UpdateNavigation() {
-    const int Count = FDecisions != nullptr ? FDecisions->Count() : 0;
-    FNextButton->SetEnabled(FIndex < Count - 1);
+    const int count = FDecisions != nullptr ? FDecisions->Count() : 0;
+    FNextButton->SetEnabled(FIndex < count - 1);
     FPreviousButton->SetEnabled(FIndex > 0);
 }
 
-bool TKorvexPlimmDecisionDialog::DecideCurrent(bool Allow) {
+bool TKorvexPlimmDecisionDialog::DecideCurrent(bool allow) {
     if (FDecisions == nullptr) {
         return false;
     }
-    const int Before = FDecisions->Count();
+    const int before = FDecisions->Count();
     if (FOnVerdict) {
-        FOnVerdict(FIndex, Allow);
+        FOnVerdict(FIndex, allow);
     } else {
-        const auto Decision = FDecisions->Items(FIndex);
-        FDecisions->Remove(*Decision);
+        const auto decision = FDecisions->Items(FIndex);
+        FDecisions->Remove(*decision);
     }
-    const int Count = FDecisions->Count();
-    if (Count == 0) {
-        return Before > 1;
+    const int count = FDecisions->Count();
+    if (count == 0) {
+        return before > 1;
     }
-    if (FIndex >= Count - 1 && FIndex > 0) {
+    if (FIndex >= count - 1 && FIndex > 0) {
         --FIndex;
     }
     ShowCurrent();
-    return Before > 1;
+    return before > 1;
 }
 
 void TKorvexPlimmDecisionDialog::ControlClick(TJSDialog&, TJSControlType, QAbstractButton*, int,
-                                              bool& Handled) {
-    const int Count = FDecisions != nullptr ? FDecisions->Count() : 0;
+                                              bool& handled) {
+    const int count = FDecisions != nullptr ? FDecisions->Count() : 0;
     try {
         switch (ModalResult()) {
         case mrPrevious:
@@ -199,29 +199,29 @@ void TKorvexPlimmDecisionDialog::ControlClick(TJSDialog&, TJSControlType, QAbstr
                 --FIndex;
                 ShowCurrent();
             }
-            Handled = true;
+            handled = true;
             break;
         case mrNext:
-            if (FIndex < Count - 1) {
+            if (FIndex < count - 1) {
                 ++FIndex;
                 ShowCurrent();
             }
-            Handled = true;
+            handled = true;
             break;
         case mrAllow:
         case mrDeny:
-            Handled = DecideCurrent(ModalResult() == mrAllow);
+            handled = DecideCurrent(ModalResult() == mrAllow);
             break;
         default:
             break;
         }
-    } catch (const std::exception& Error) {
+    } catch (const std::exception& error) {
         // A verdict that failed on the way: logged, the dialog stays and shows what is left.
-        ReportDialogError(DialogName, Error.what());
-        const int Left = FDecisions != nullptr ? FDecisions->Count() : 0;
-        FIndex = std::max(0, std::min(FIndex, Left - 1));
+        ReportDialogError(DialogName, error.what());
+        const int left = FDecisions != nullptr ? FDecisions->Count() : 0;
+        FIndex = std::max(0, std::min(FIndex, left - 1));
         RefreshDialog();
-        Handled = true;
+        handled = true;
     }
 }
 

@@ -7,9 +7,9 @@
 
 namespace vx::dialogs {
 
-// Applies the user's verdict on the decision at Index of the shown list (the tray window
+// Applies the user's verdict on the decision at `index` of the shown list (the tray window
 // sends it to the monitor and removes the decision).
-using TDecisionVerdictEvent = std::function<void(int Index, bool Allow)>;
+using TDecisionVerdictEvent = std::function<void(int index, bool allow)>;
 
 // The decision dialog: one modeless window for all pending decisions, one shown at a time
 // with its position, paged with Previous and Next, answered with Allow or Deny.
@@ -35,21 +35,21 @@ public:
 
     TKorvexPlimmDecisionDialog();
 
-    // Shows List (not owned) from its first decision; an empty or missing list only becomes
+    // Shows `list` (not owned) from its first decision; an empty or missing list only becomes
     // the dialog's list.
-    void ShowDecisions(decisions::TDecisionList* List);
-    // Fills the content for the decision at Index. Any error shows in the content instead.
-    void ShowDecision(int Index);
+    void ShowDecisions(decisions::TDecisionList* list);
+    // Fills the content for the decision at `index`. Any error shows in the content instead.
+    void ShowDecision(int index);
     void ShowCurrent();
     void RefreshDialog();
     void UpdateNavigation();
     // Applies the verdict to the shown decision; true when the dialog stays open.
-    bool DecideCurrent(bool Allow);
+    bool DecideCurrent(bool allow);
     // The dialog's OnControlClick.
-    void ControlClick(taskdialog::TJSDialog& Sender, taskdialog::TJSControlType ControlType,
-                      QAbstractButton* Control, int Value, bool& Handled);
+    void ControlClick(taskdialog::TJSDialog& sender, taskdialog::TJSControlType controlType,
+                      QAbstractButton* control, int value, bool& handled);
 
-    void SetOnVerdict(TDecisionVerdictEvent OnVerdict) { FOnVerdict = std::move(OnVerdict); }
+    void SetOnVerdict(TDecisionVerdictEvent onVerdict) { FOnVerdict = std::move(onVerdict); }
     decisions::TDecisionList* Decisions() const { return FDecisions; }
     int Index() const { return FIndex; }
     const taskdialog::TJSCustomButton& PreviousButton() const { return *FPreviousButton; }
@@ -57,8 +57,8 @@ public:
 
 private:
     // Sets the given content lines in one change.
-    void SetLines(std::initializer_list<std::pair<int, QString>> Lines);
-    void FillDecision(int Index);
+    void SetLines(std::initializer_list<std::pair<int, QString>> lines);
+    void FillDecision(int index);
 
     decisions::TDecisionList* FDecisions = nullptr;
     int FIndex = 0;

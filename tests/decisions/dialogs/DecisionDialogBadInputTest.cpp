@@ -22,47 +22,47 @@ TEST_F(DecisionBadInput, MarkupInValuesShowsAsTyped) {
     Add({"item=<b>bold</b>", "identifiedas=<a href=\"http://evil.example/\">click</a>",
          "olddata=&lt;i&gt;", "newdata=<img src=x><u>u", "decisiontype=decision"});
     Notify();
-    const QString Shown = taskdialog::test::Describe(*Form().ContentView()->document());
-    SCOPED_TRACE(Shown.toStdString());
-    EXPECT_TRUE(Shown.contains(QStringLiteral("{b}Item:{} <b>bold</b>\n")));
-    EXPECT_TRUE(Shown.contains(
+    const QString shown = taskdialog::test::Describe(*Form().ContentView()->document());
+    SCOPED_TRACE(shown.toStdString());
+    EXPECT_TRUE(shown.contains(QStringLiteral("{b}Item:{} <b>bold</b>\n")));
+    EXPECT_TRUE(shown.contains(
         QStringLiteral("{b}Identified as:{} <a href=\"http://evil.example/\">click</a>\n")));
-    EXPECT_TRUE(Shown.contains(QStringLiteral("{b}Old data:{} &lt;i&gt;\n")));
-    EXPECT_TRUE(Shown.contains(QStringLiteral("{b}New data:{} <img src=x><u>u\n")));
-    EXPECT_FALSE(Shown.contains(QStringLiteral("{a=")));
-    EXPECT_FALSE(Shown.contains(QStringLiteral("{u}")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("{b}Old data:{} &lt;i&gt;\n")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("{b}New data:{} <img src=x><u>u\n")));
+    EXPECT_FALSE(shown.contains(QStringLiteral("{a=")));
+    EXPECT_FALSE(shown.contains(QStringLiteral("{u}")));
 }
 
 TEST_F(DecisionBadInput, LongValuesKeepTheWindowOnTheScreen) {
-    const std::string Word(100 * 1024, 'A');
-    std::string Words;
-    while (Words.size() < 100 * 1024) {
-        Words += "word ";
+    const std::string word(100 * 1024, 'A');
+    std::string words;
+    while (words.size() < 100 * 1024) {
+        words += "word ";
     }
-    Add({"item=" + Word, "identifiedas=" + Words, "olddata=" + Word, "newdata=" + Words,
+    Add({"item=" + word, "identifiedas=" + words, "olddata=" + word, "newdata=" + words,
          "decisiontype=decision"});
     Notify();
     ASSERT_TRUE(Shown());
-    const QRect Screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_TRUE(Screen.contains(Form().frameGeometry()));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(Form().frameGeometry()));
     EXPECT_LE(Form().width(), 1280);
     EXPECT_LE(Form().height(), 800);
-    for (QWidget* Part : {static_cast<QWidget*>(Previous()), static_cast<QWidget*>(Next()),
+    for (QWidget* part : {static_cast<QWidget*>(Previous()), static_cast<QWidget*>(Next()),
                           static_cast<QWidget*>(Allow()), static_cast<QWidget*>(Deny()),
                           static_cast<QWidget*>(Ignore())}) {
-        const QRect InForm(Part->mapTo(&Form(), QPoint(0, 0)), Part->size());
-        EXPECT_TRUE(Form().rect().contains(InForm)) << Part->objectName().toStdString();
+        const QRect inForm(part->mapTo(&Form(), QPoint(0, 0)), part->size());
+        EXPECT_TRUE(Form().rect().contains(inForm)) << part->objectName().toStdString();
     }
     // Nothing is cut off: the content wraps within its width and scrolls.
-    TJSTextView* Content = Form().ContentView();
-    Content->selectAll();
-    Content->copy();
-    const QString Copied = QApplication::clipboard()->text();
-    EXPECT_TRUE(Copied.contains(QString::fromStdString(Word)));
-    EXPECT_FALSE(Copied.contains(QChar(MarkupWrapPoint)));
-    EXPECT_LE(Content->document()->idealWidth(), Content->viewport()->width());
-    EXPECT_GT(Content->verticalScrollBar()->maximum(), 0);
-    EXPECT_GE(Content->height(), 48);
+    TJSTextView* content = Form().ContentView();
+    content->selectAll();
+    content->copy();
+    const QString copied = QApplication::clipboard()->text();
+    EXPECT_TRUE(copied.contains(QString::fromStdString(word)));
+    EXPECT_FALSE(copied.contains(QChar(MarkupWrapPoint)));
+    EXPECT_LE(content->document()->idealWidth(), content->viewport()->width());
+    EXPECT_GT(content->verticalScrollBar()->maximum(), 0);
+    EXPECT_GE(content->height(), 48);
 }
 
 TEST_F(DecisionBadInput, BrokenBytesAndLineBreaksShowAsText) {
@@ -77,9 +77,9 @@ TEST_F(DecisionBadInput, BrokenBytesAndLineBreaksShowAsText) {
 }
 
 // A language file for the decision dialog's section.
-void LoadLanguage(const std::string& Lines) {
+void LoadLanguage(const std::string& lines) {
     decisions::DialogTranslators(decisions::PlimmDecisionsDialog)
-        .LoadTexts(i18n::TLanguageFile("[Dialog.AskPlimmDecisions]\n" + Lines));
+        .LoadTexts(i18n::TLanguageFile("[Dialog.AskPlimmDecisions]\n" + lines));
 }
 
 TEST_F(DecisionBadInput, WrongPlaceholdersShowTheErrorLines) {
@@ -88,7 +88,7 @@ TEST_F(DecisionBadInput, WrongPlaceholdersShowTheErrorLines) {
         const char* Language;
         const char16_t* Instruction; // what the instruction shows afterwards
     };
-    const TCase Cases[] = {
+    const TCase cases[] = {
         {"texts for numbers", "Instruction=%s %s %s", u"%s %s %s"},
         {"a third number missing", "Instruction=(%d/%d/%d)", u"(%d/%d/%d)"},
         {"unknown directive", "Instruction=%q", u"%q"},
@@ -97,11 +97,11 @@ TEST_F(DecisionBadInput, WrongPlaceholdersShowTheErrorLines) {
          u"attention has occured (1/1)!"},
     };
     AddItems(1);
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
         FreeDecisionDialog();
         decisions::RegisterDialogTexts(nullptr);
-        LoadLanguage(Case.Language);
+        LoadLanguage(testCase.Language);
         Notify();
         ASSERT_TRUE(Shown());
         EXPECT_EQ(Line(2),
@@ -111,7 +111,7 @@ TEST_F(DecisionBadInput, WrongPlaceholdersShowTheErrorLines) {
         EXPECT_EQ(Line(6), QString());
         EXPECT_EQ(Line(7), QString());
         EXPECT_EQ(Line(8), QString());
-        EXPECT_EQ(Instruction(), QString::fromUtf16(Case.Instruction));
+        EXPECT_EQ(Instruction(), QString::fromUtf16(testCase.Instruction));
         EXPECT_TRUE(FEvents.Events().empty()); // shown, not logged
     }
 }
@@ -121,8 +121,8 @@ TEST_F(DecisionBadInput, TranslatedLabelsKeepTheirMarkup) {
     LoadLanguage("Item=<b>Objekt:</b> \nOldData=\n");
     Add({"item=i", "olddata=o", "newdata=n", "decisiontype=decision"});
     Notify();
-    const QString Shown = taskdialog::test::Describe(*Form().ContentView()->document());
-    EXPECT_TRUE(Shown.contains(QStringLiteral("{b}Objekt:{}i\n"))) << Shown.toStdString();
+    const QString shown = taskdialog::test::Describe(*Form().ContentView()->document());
+    EXPECT_TRUE(shown.contains(QStringLiteral("{b}Objekt:{}i\n"))) << shown.toStdString();
     EXPECT_EQ(Line(7), QStringLiteral("o"));
     EXPECT_EQ(Line(8), QStringLiteral("New data: n"));
 }

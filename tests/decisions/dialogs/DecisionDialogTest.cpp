@@ -13,8 +13,8 @@ using taskdialog::test::Click;
 using PlimmDecisionDialog = test::TDecisionFixture;
 
 TEST_F(PlimmDecisionDialog, AtConstruction) {
-    const TKorvexPlimmDecisionDialog Fresh;
-    const QStringList Expected{
+    const TKorvexPlimmDecisionDialog fresh;
+    const QStringList expected{
         QStringLiteral("The system monitor of Korvex - Thornet 2 reports this change:"),
         QString(),
         QStringLiteral("<b>Item:</b> n/a"),
@@ -27,28 +27,28 @@ TEST_F(PlimmDecisionDialog, AtConstruction) {
         QString(),
         QString(),
     };
-    EXPECT_EQ(Fresh.Content(), Expected);
-    EXPECT_EQ(Fresh.MainIcon, tdiConfirmation);
-    EXPECT_EQ(Fresh.HelpContext, 746);
-    EXPECT_EQ(Fresh.HelpKeyword, QStringLiteral("AskPlimmDecisions"));
-    EXPECT_TRUE(Fresh.DialogOptions.Empty());
-    EXPECT_TRUE(Fresh.ButtonBar.Buttons == (TCommonButtons{cbIgnore, cbHelp}));
-    EXPECT_TRUE(Fresh.Footer.Visible);
-    EXPECT_EQ(Fresh.Footer.Text,
+    EXPECT_EQ(fresh.Content(), expected);
+    EXPECT_EQ(fresh.MainIcon, tdiConfirmation);
+    EXPECT_EQ(fresh.HelpContext, 746);
+    EXPECT_EQ(fresh.HelpKeyword, QStringLiteral("AskPlimmDecisions"));
+    EXPECT_TRUE(fresh.DialogOptions.Empty());
+    EXPECT_TRUE(fresh.ButtonBar.Buttons == (TCommonButtons{cbIgnore, cbHelp}));
+    EXPECT_TRUE(fresh.Footer.Visible);
+    EXPECT_EQ(fresh.Footer.Text,
               QStringLiteral("Did you know that there are two modes available?\r\nIn <i>paranoid "
                              "mode</i>, Korvex - Thornet works as an Intrusion Prevention System, "
                              "informing you about many important system changes. In <i>standard "
                              "mode</i>, it informs you about malicious system changes only."));
-    EXPECT_TRUE(Fresh.Verification.Visible && Fresh.Verification.InitialState);
-    ASSERT_EQ(Fresh.CustomButtons.Count(), 4);
-    const std::pair<const char*, int> Buttons[] = {
+    EXPECT_TRUE(fresh.Verification.Visible && fresh.Verification.InitialState);
+    ASSERT_EQ(fresh.CustomButtons.Count(), 4);
+    const std::pair<const char*, int> buttons[] = {
         {"< Previous", 661}, {"Next >", 662}, {"Allow", 663}, {"Deny", 664}};
-    for (int I = 0; I < 4; ++I) {
-        EXPECT_EQ(Fresh.CustomButtons.Items(I).Caption, QString::fromLatin1(Buttons[I].first));
-        EXPECT_EQ(Fresh.CustomButtons.Items(I).ModalResult, Buttons[I].second);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(fresh.CustomButtons.Items(i).Caption, QString::fromLatin1(buttons[i].first));
+        EXPECT_EQ(fresh.CustomButtons.Items(i).ModalResult, buttons[i].second);
     }
-    EXPECT_EQ(&Fresh.PreviousButton(), &Fresh.CustomButtons.Items(0));
-    EXPECT_EQ(&Fresh.NextButton(), &Fresh.CustomButtons.Items(1));
+    EXPECT_EQ(&fresh.PreviousButton(), &fresh.CustomButtons.Items(0));
+    EXPECT_EQ(&fresh.NextButton(), &fresh.CustomButtons.Items(1));
 }
 
 TEST_F(PlimmDecisionDialog, OneDecisionAllowSendsTheVerdictAndCloses) {
@@ -124,22 +124,22 @@ TEST_F(PlimmDecisionDialog, PagingStopsAtBothEnds) {
         int Start;
         bool PressNext;
     };
-    for (const TCase& Case :
+    for (const TCase& testCase :
          {TCase{"Previous on the first", 0, false}, TCase{"Next on the last", 2, true}}) {
-        SCOPED_TRACE(Case.Name);
-        while (Dialog().Index() < Case.Start) {
+        SCOPED_TRACE(testCase.Name);
+        while (Dialog().Index() < testCase.Start) {
             Click(Next());
         }
-        const QStringList Before = Lines();
+        const QStringList before = Lines();
         // A disabled button ignores the click; the handler changes nothing either.
-        Click(Case.PressNext ? Next() : Previous());
-        Dialog().SetModalResult(Case.PressNext ? TKorvexPlimmDecisionDialog::mrNext
-                                               : TKorvexPlimmDecisionDialog::mrPrevious);
-        bool Handled = false;
-        Dialog().ControlClick(Dialog(), ctCustomButton, nullptr, 0, Handled);
-        EXPECT_TRUE(Handled);
-        EXPECT_EQ(Dialog().Index(), Case.Start);
-        EXPECT_EQ(Lines(), Before);
+        Click(testCase.PressNext ? Next() : Previous());
+        Dialog().SetModalResult(testCase.PressNext ? TKorvexPlimmDecisionDialog::mrNext
+                                                   : TKorvexPlimmDecisionDialog::mrPrevious);
+        bool handled = false;
+        Dialog().ControlClick(Dialog(), ctCustomButton, nullptr, 0, handled);
+        EXPECT_TRUE(handled);
+        EXPECT_EQ(Dialog().Index(), testCase.Start);
+        EXPECT_EQ(Lines(), before);
         EXPECT_TRUE(Shown());
     }
     EXPECT_TRUE(FVerdicts.empty());
@@ -178,36 +178,36 @@ TEST_F(PlimmDecisionDialog, LinesByDecisionType) {
         const char* OldData;
         const char* NewData;
     };
-    const TCase Cases[] = {
+    const TCase cases[] = {
         {"information", "Change: deleted", "Old data: o", "New data: n"},
         {"decision", "Change: deleted", "Old data: o", "New data: n"},
         {"filescaninfo", "", "", ""},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.Type);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Type);
         while (FList.Count() > 0) {
             FList.Delete(0);
         }
-        Add({std::string("decisiontype=") + Case.Type, "item=i", "identifiedas=a", "threatlevel=-1",
-             "logclass=deleted", "olddata=o", "newdata=n"});
+        Add({std::string("decisiontype=") + testCase.Type, "item=i", "identifiedas=a",
+             "threatlevel=-1", "logclass=deleted", "olddata=o", "newdata=n"});
         Notify();
         EXPECT_EQ(Line(2), QStringLiteral("Item: i"));
         EXPECT_EQ(Line(3), QStringLiteral("Identified as: a"));
         EXPECT_EQ(Line(4), QStringLiteral("Threat Level: -1"));
-        EXPECT_EQ(Line(6), QString::fromLatin1(Case.Change));
-        EXPECT_EQ(Line(7), QString::fromLatin1(Case.OldData));
-        EXPECT_EQ(Line(8), QString::fromLatin1(Case.NewData));
+        EXPECT_EQ(Line(6), QString::fromLatin1(testCase.Change));
+        EXPECT_EQ(Line(7), QString::fromLatin1(testCase.OldData));
+        EXPECT_EQ(Line(8), QString::fromLatin1(testCase.NewData));
         EXPECT_EQ(Lines().size(), 11);
     }
 }
 
 TEST_F(PlimmDecisionDialog, LabelsBoldValuesPlainTimestampLine) {
-    const auto Decision = Add({"item=x", "decisiontype=decision"});
+    const auto decision = Add({"item=x", "decisiontype=decision"});
     Notify();
-    const QString Shown = taskdialog::test::Describe(*Form().ContentView()->document());
-    EXPECT_TRUE(Shown.contains(QStringLiteral("{b}Item:{} x"))) << Shown.toStdString();
+    const QString shown = taskdialog::test::Describe(*Form().ContentView()->document());
+    EXPECT_TRUE(shown.contains(QStringLiteral("{b}Item:{} x"))) << shown.toStdString();
     EXPECT_EQ(Line(10), QStringLiteral("This event was reported at %1.")
-                            .arg(QString::fromStdString(DecisionTimeText(Decision->Timestamp()))));
+                            .arg(QString::fromStdString(DecisionTimeText(decision->Timestamp()))));
 }
 
 TEST_F(PlimmDecisionDialog, WithoutAVerdictHandlerAllowOnlyRemoves) {
@@ -272,12 +272,12 @@ TEST_F(PlimmDecisionDialog, FailingVerdictHandlerIsLoggedAndTheDialogStays) {
     ShowPlimmDecisions(&FList, [](int, bool) { throw decisions::EDecisionListError("gone"); });
     Click(Deny());
     EXPECT_TRUE(Shown());
-    const auto Events = FEvents.Events();
-    ASSERT_EQ(Events.size(), 1u);
-    EXPECT_EQ(Events[0].Source, "Korvex - Thornet 2");
-    EXPECT_EQ(Events[0].Type, win::EVENTLOG_ERROR_TYPE);
-    EXPECT_EQ(Events[0].Category, 1);
-    EXPECT_EQ(Events[0].Strings, (std::vector<std::string>{"AskPlimmDecisions", "gone"}));
+    const auto events = FEvents.Events();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].Source, "Korvex - Thornet 2");
+    EXPECT_EQ(events[0].Type, win::EVENTLOG_ERROR_TYPE);
+    EXPECT_EQ(events[0].Category, 1);
+    EXPECT_EQ(events[0].Strings, (std::vector<std::string>{"AskPlimmDecisions", "gone"}));
 }
 
 TEST_F(PlimmDecisionDialog, CreationErrorGoesToTheEventLogOnly) {
@@ -285,10 +285,10 @@ TEST_F(PlimmDecisionDialog, CreationErrorGoesToTheEventLogOnly) {
     AddItems(1);
     EXPECT_TRUE(ShowPlimmDecisions(&FList, {}));
     EXPECT_EQ(DecisionDialog(), nullptr);
-    const auto Events = FEvents.Events();
-    ASSERT_EQ(Events.size(), 1u);
-    EXPECT_EQ(Events[0].Strings.at(0), "AskPlimmDecisions");
-    EXPECT_EQ(Events[0].Strings.at(1), "The dialog texts have not been registered");
+    const auto events = FEvents.Events();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].Strings.at(0), "AskPlimmDecisions");
+    EXPECT_EQ(events[0].Strings.at(1), "The dialog texts have not been registered");
 
     FEvents.SetRefuse(true); // a broken event log is swallowed too
     EXPECT_NO_THROW(ReportDialogError("AskPlimmDecisions", "again"));

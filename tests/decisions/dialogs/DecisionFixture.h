@@ -19,23 +19,23 @@ namespace vx::dialogs::test {
 class TDecisionFixture : public TKorvexFixture {
 protected:
     // A decision from key=value lines.
-    std::shared_ptr<decisions::TDecision> Add(const decisions::TStrings& Lines) {
-        return FList.Add(Lines);
+    std::shared_ptr<decisions::TDecision> Add(const decisions::TStrings& lines) {
+        return FList.Add(lines);
     }
-    // Adds Count decisions with the items "item0", "item1", ...
-    void AddItems(int Count) {
-        for (int I = 0; I < Count; ++I) {
-            Add({"item=item" + std::to_string(I), "decisiontype=decision", "logclass=changed"});
+    // Adds `count` decisions with the items "item0", "item1", ...
+    void AddItems(int count) {
+        for (int i = 0; i < count; ++i) {
+            Add({"item=item" + std::to_string(i), "decisiontype=decision", "logclass=changed"});
         }
     }
 
     // Shows the list as the tray window does on a notification.
-    void Notify(bool WithHandler = true) {
-        decisions::TDecisionList* List = &FList;
-        ShowPlimmDecisions(List, WithHandler
-                                     ? TDecisionVerdictEvent([this, List](int Index, bool Allow) {
-                                           FVerdicts.emplace_back(Index, Allow);
-                                           List->ApplyVerdict(Index, Allow);
+    void Notify(bool withHandler = true) {
+        decisions::TDecisionList* list = &FList;
+        ShowPlimmDecisions(list, withHandler
+                                     ? TDecisionVerdictEvent([this, list](int index, bool allow) {
+                                           FVerdicts.emplace_back(index, allow);
+                                           list->ApplyVerdict(index, allow);
                                        })
                                      : TDecisionVerdictEvent());
         RefreshPlimmDecisions();
@@ -53,7 +53,7 @@ protected:
     QString Instruction() { return Form().InstructionView()->toPlainText(); }
     // The content as shown, line by line.
     QStringList Lines() { return taskdialog::test::PlainLines(*Form().ContentView()->document()); }
-    QString Line(int Index) { return Lines().value(Index); }
+    QString Line(int index) { return Lines().value(index); }
 
     ::vx::test::TTestPeer FMonitor{::vx::test::TTestPeer::Reply(200, "1")};
     decisions::TDecisionList FList{FMonitor.Port()};

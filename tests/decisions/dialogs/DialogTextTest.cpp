@@ -44,10 +44,10 @@ const TValueCase ValueCases[] = {
 };
 
 TEST(DialogValue, ShowsBytesExactlyAsText) {
-    for (const auto& Case : ValueCases) {
-        SCOPED_TRACE(Case.Name);
-        const QString Value = DialogValue(Case.Bytes);
-        EXPECT_EQ(test::DescribeHtml(MarkupToHtml(Value)), QString::fromUtf16(Case.Shown));
+    for (const auto& testCase : ValueCases) {
+        SCOPED_TRACE(testCase.Name);
+        const QString value = DialogValue(testCase.Bytes);
+        EXPECT_EQ(test::DescribeHtml(MarkupToHtml(value)), QString::fromUtf16(testCase.Shown));
     }
 }
 
@@ -75,19 +75,19 @@ const TTimeCase TimeCases[] = {
 };
 
 TEST(DecisionTimeText, DateAndTimeOfTheLocale) {
-    const win::TLocaleTime Locale("C");
-    for (const auto& Case : TimeCases) {
-        SCOPED_TRACE(Case.Name);
-        EXPECT_EQ(DecisionTimeText(Case.Timestamp, Locale), Case.Text);
+    const win::TLocaleTime locale("C");
+    for (const auto& testCase : TimeCases) {
+        SCOPED_TRACE(testCase.Name);
+        EXPECT_EQ(DecisionTimeText(testCase.Timestamp, locale), testCase.Text);
     }
 }
 
 TEST(DecisionTimeText, ValuesThatAreNoDateRaise) {
-    const win::TLocaleTime Locale("C");
-    const double Bad[] = {std::numeric_limits<double>::quiet_NaN(),
+    const win::TLocaleTime locale("C");
+    const double bad[] = {std::numeric_limits<double>::quiet_NaN(),
                           std::numeric_limits<double>::infinity(), 1.0e12, -693594.0, 2958466.0};
-    for (const double Timestamp : Bad) {
-        EXPECT_THROW(DecisionTimeText(Timestamp, Locale), EConvertError) << Timestamp;
+    for (const double timestamp : bad) {
+        EXPECT_THROW(DecisionTimeText(timestamp, locale), EConvertError) << timestamp;
     }
 }
 

@@ -15,22 +15,22 @@ using namespace taskdialog;
 using KorvexDialog = test::TKorvexFixture;
 
 TEST_F(KorvexDialog, ProductLook) {
-    const TKorvexDialog Dialog(49);
-    EXPECT_EQ(Dialog.CatalogueIndex(), 49);
-    EXPECT_TRUE(Dialog.Header.Visible);
-    EXPECT_EQ(Dialog.Header.Font.Name, "Segoe UI");
-    EXPECT_EQ(Dialog.Header.Font.Size, 14);
-    EXPECT_EQ(Dialog.Header.Font.Color, RGBColor(255, 255, 255));
-    EXPECT_TRUE(Dialog.Header.Gradient.Enabled);
-    EXPECT_EQ(Dialog.Header.Gradient.StartColor, QColor(25, 145, 207));
-    EXPECT_EQ(Dialog.Header.Gradient.EndColor, QColor(Qt::white));
-    EXPECT_EQ(Dialog.Header.Gradient.Direction, gdHorizontal);
-    EXPECT_EQ(Dialog.Header.Icon, tdiCustom);
-    EXPECT_FALSE(Dialog.Header.Glyph.isNull());
-    EXPECT_EQ(Dialog.HelpType, htKeyword);
-    EXPECT_EQ(Dialog.Title, QStringLiteral("Korvex - Thornet 2"));
-    EXPECT_EQ(Dialog.Header.Text, QStringLiteral("Korvex - Thornet 2 Tray"));
-    EXPECT_EQ(Dialog.Instruction().Text,
+    const TKorvexDialog dialog(49);
+    EXPECT_EQ(dialog.CatalogueIndex(), 49);
+    EXPECT_TRUE(dialog.Header.Visible);
+    EXPECT_EQ(dialog.Header.Font.Name, "Segoe UI");
+    EXPECT_EQ(dialog.Header.Font.Size, 14);
+    EXPECT_EQ(dialog.Header.Font.Color, RGBColor(255, 255, 255));
+    EXPECT_TRUE(dialog.Header.Gradient.Enabled);
+    EXPECT_EQ(dialog.Header.Gradient.StartColor, QColor(25, 145, 207));
+    EXPECT_EQ(dialog.Header.Gradient.EndColor, QColor(Qt::white));
+    EXPECT_EQ(dialog.Header.Gradient.Direction, gdHorizontal);
+    EXPECT_EQ(dialog.Header.Icon, tdiCustom);
+    EXPECT_FALSE(dialog.Header.Glyph.isNull());
+    EXPECT_EQ(dialog.HelpType, htKeyword);
+    EXPECT_EQ(dialog.Title, QStringLiteral("Korvex - Thornet 2"));
+    EXPECT_EQ(dialog.Header.Text, QStringLiteral("Korvex - Thornet 2 Tray"));
+    EXPECT_EQ(dialog.Instruction().Text,
               QStringLiteral("A system change that needs your attention has occured (%d/%d)!"));
 }
 
@@ -41,15 +41,15 @@ TEST_F(KorvexDialog, HeaderTitleNeedsABlank) {
 }
 
 TEST_F(KorvexDialog, CatalogueTexts) {
-    TKorvexDialog Dialog(49);
-    EXPECT_EQ(Dialog.GetText("item"), QStringLiteral("<b>Item:</b> "));
-    EXPECT_TRUE(Dialog.GetText("NoSuchKey").isEmpty());
+    TKorvexDialog dialog(49);
+    EXPECT_EQ(dialog.GetText("item"), QStringLiteral("<b>Item:</b> "));
+    EXPECT_TRUE(dialog.GetText("NoSuchKey").isEmpty());
     EXPECT_EQ(TKorvexDialog::GetCatalogueText("VerificationShowAgain", 0),
               QStringLiteral("Show this dialog again?"));
-    Dialog.ShowVerificationCheck(false);
-    EXPECT_TRUE(Dialog.Verification.Visible);
-    EXPECT_FALSE(Dialog.Verification.InitialState);
-    EXPECT_EQ(Dialog.Verification.Text, QStringLiteral("Show this dialog again?"));
+    dialog.ShowVerificationCheck(false);
+    EXPECT_TRUE(dialog.Verification.Visible);
+    EXPECT_FALSE(dialog.Verification.InitialState);
+    EXPECT_EQ(dialog.Verification.Text, QStringLiteral("Show this dialog again?"));
 }
 
 TEST_F(KorvexDialog, WithoutTheCatalogueTextsRaise) {
@@ -58,17 +58,17 @@ TEST_F(KorvexDialog, WithoutTheCatalogueTextsRaise) {
 }
 
 TEST_F(KorvexDialog, HeaderBandShowsTheShield) {
-    TKorvexDialog Dialog(0);
-    Dialog.DialogOptions = {};
-    Dialog.Execute();
-    TJSBand* Band = Dialog.Form()->HeaderBand();
-    ASSERT_NE(Band, nullptr);
-    EXPECT_EQ(Band->GlyphRect().size(), QSize(32, 32));
-    EXPECT_EQ(Band->height(), std::max(32 + 12, Dialog.Form()->HeaderView()->height() + 8));
+    TKorvexDialog dialog(0);
+    dialog.DialogOptions = {};
+    dialog.Execute();
+    TJSBand* band = dialog.Form()->HeaderBand();
+    ASSERT_NE(band, nullptr);
+    EXPECT_EQ(band->GlyphRect().size(), QSize(32, 32));
+    EXPECT_EQ(band->height(), std::max(32 + 12, dialog.Form()->HeaderView()->height() + 8));
     // The gradient runs from the product blue at the left to white at the right.
-    const QImage Image = Band->grab().toImage();
-    EXPECT_EQ(QColor(Image.pixel(0, Image.height() - 1)), QColor(25, 145, 207));
-    EXPECT_GT(qGray(Image.pixel(Image.width() - 1, Image.height() - 1)), 245);
+    const QImage image = band->grab().toImage();
+    EXPECT_EQ(QColor(image.pixel(0, image.height() - 1)), QColor(25, 145, 207));
+    EXPECT_GT(qGray(image.pixel(image.width() - 1, image.height() - 1)), 245);
 }
 
 } // namespace

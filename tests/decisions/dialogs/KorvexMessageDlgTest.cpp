@@ -28,10 +28,10 @@ constexpr const char* ExitQuestion =
     "without notice afterwards. To shut down the monitoring instead, disabled it by unchecking "
     "\"Live Protection\" instead. Are you sure you want to exit the notifications only?";
 
-// Runs the exit question and answers it with Answer.
-int AskExit(std::function<void(TJSTaskDialogForm&)> Answer, TCommonButton DefaultButton = cbNo) {
-    WhenModal(std::move(Answer));
-    return KorvexMessageDlg(ExitQuestion, 0, {cbYes, cbNo}, 0, DefaultButton);
+// Runs the exit question and answers it with `answer`.
+int AskExit(std::function<void(TJSTaskDialogForm&)> answer, TCommonButton defaultButton = cbNo) {
+    WhenModal(std::move(answer));
+    return KorvexMessageDlg(ExitQuestion, 0, {cbYes, cbNo}, 0, defaultButton);
 }
 
 TEST_F(KorvexMessageDlgTest, ExitQuestionAnswers) {
@@ -44,19 +44,19 @@ TEST_F(KorvexMessageDlgTest, ExitQuestionAnswers) {
 }
 
 TEST_F(KorvexMessageDlgTest, ExitQuestionLooks) {
-    AskExit([](TJSTaskDialogForm& Form) {
-        QPushButton* Yes = Form.CommonButton(cbYes);
-        QPushButton* No = Form.CommonButton(cbNo);
-        EXPECT_GT(No->x(), Yes->x()); // No right of Yes
-        EXPECT_TRUE(No->isDefault());
-        EXPECT_FALSE(Yes->isDefault());
-        EXPECT_EQ(Form.ContentView()->toPlainText(), QString::fromUtf8(ExitQuestion));
-        EXPECT_TRUE(Form.InstructionView()->isHidden()); // "Generic" has no instruction
-        EXPECT_EQ(Form.windowTitle(), QStringLiteral("Korvex - Thornet 2"));
-        ASSERT_NE(Form.MainIconLabel(), nullptr);
-        EXPECT_EQ(Form.MainIconLabel()->pixmap().toImage(),
+    AskExit([](TJSTaskDialogForm& form) {
+        QPushButton* yes = form.CommonButton(cbYes);
+        QPushButton* no = form.CommonButton(cbNo);
+        EXPECT_GT(no->x(), yes->x()); // No right of Yes
+        EXPECT_TRUE(no->isDefault());
+        EXPECT_FALSE(yes->isDefault());
+        EXPECT_EQ(form.ContentView()->toPlainText(), QString::fromUtf8(ExitQuestion));
+        EXPECT_TRUE(form.InstructionView()->isHidden()); // "Generic" has no instruction
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("Korvex - Thornet 2"));
+        ASSERT_NE(form.MainIconLabel(), nullptr);
+        EXPECT_EQ(form.MainIconLabel()->pixmap().toImage(),
                   StandardIcon(tdiWarning).pixmap(32).toImage());
-        Click(No);
+        Click(no);
     });
 }
 
@@ -66,38 +66,38 @@ TEST_F(KorvexMessageDlgTest, CancelButtonChoice) {
         TCommonButtons Buttons;
         int Escape;
     };
-    const TCase Cases[] = {
+    const TCase cases[] = {
         {"Cancel wins", {cbYes, cbNo, cbCancel}, 2},
         {"else No", {cbYes, cbNo}, 7},
         {"else OK", {cbOK, cbRetry}, 1},
         {"OK not there: the window closes", {cbAbort, cbRetry, cbIgnore}, 2},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
-        WhenModal([](TJSTaskDialogForm& Form) { Press(&Form, Qt::Key_Escape); });
-        EXPECT_EQ(KorvexMessageDlg("Question?", 3, Case.Buttons, 0, cbOK), Case.Escape);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
+        WhenModal([](TJSTaskDialogForm& form) { Press(&form, Qt::Key_Escape); });
+        EXPECT_EQ(KorvexMessageDlg("Question?", 3, testCase.Buttons, 0, cbOK), testCase.Escape);
     }
 }
 
 TEST_F(KorvexMessageDlgTest, IconByKind) {
-    const std::pair<int, TTaskDialogIcon> Cases[] = {
+    const std::pair<int, TTaskDialogIcon> cases[] = {
         {0, tdiWarning}, {1, tdiError}, {2, tdiInformation}, {3, tdiConfirmation},
         {4, tdiCustom},  {5, tdiNone},  {255, tdiNone},
     };
-    QPixmap Custom(32, 32);
-    Custom.fill(Qt::red);
-    QApplication::setWindowIcon(QIcon(Custom));
-    for (const auto& [Kind, Icon] : Cases) {
+    QPixmap custom(32, 32);
+    custom.fill(Qt::red);
+    QApplication::setWindowIcon(QIcon(custom));
+    for (const auto& [Kind, Icon] : cases) {
         SCOPED_TRACE(Kind);
-        WhenModal([Icon = Icon](TJSTaskDialogForm& Form) {
-            if (Icon == tdiNone) {
-                EXPECT_EQ(Form.MainIconLabel(), nullptr);
+        WhenModal([icon = Icon](TJSTaskDialogForm& form) {
+            if (icon == tdiNone) {
+                EXPECT_EQ(form.MainIconLabel(), nullptr);
             } else {
-                ASSERT_NE(Form.MainIconLabel(), nullptr);
-                EXPECT_EQ(Form.MainIconLabel()->pixmap().toImage(),
-                          StandardIcon(Icon).pixmap(32).toImage());
+                ASSERT_NE(form.MainIconLabel(), nullptr);
+                EXPECT_EQ(form.MainIconLabel()->pixmap().toImage(),
+                          StandardIcon(icon).pixmap(32).toImage());
             }
-            Click(Form.CommonButton(cbOK));
+            Click(form.CommonButton(cbOK));
         });
         EXPECT_EQ(KorvexMessageDlg("m", static_cast<std::uint8_t>(Kind), {cbOK}, 0, cbOK), 1);
     }
@@ -105,20 +105,20 @@ TEST_F(KorvexMessageDlgTest, IconByKind) {
 }
 
 TEST_F(KorvexMessageDlgTest, ContentLinesButtonsAndHelp) {
-    int HelpTopic = 0;
-    const TJSHelpHandler Previous =
-        SetJSHelpHandler([&](THelpType, int Context, const QString&) { HelpTopic = Context; });
-    WhenModal([](TJSTaskDialogForm& Form) {
-        EXPECT_EQ(taskdialog::test::PlainLines(*Form.ContentView()->document()),
+    int helpTopic = 0;
+    const TJSHelpHandler previous =
+        SetJSHelpHandler([&](THelpType, int context, const QString&) { helpTopic = context; });
+    WhenModal([](TJSTaskDialogForm& form) {
+        EXPECT_EQ(taskdialog::test::PlainLines(*form.ContentView()->document()),
                   (QStringList{"one", "two", "three", "four"}));
-        EXPECT_EQ(Form.CommonButton(cbClose), nullptr); // cannot be asked for
-        Click(Form.CommonButton(cbHelp));
-        EXPECT_TRUE(Form.isVisible());
-        Click(Form.CommonButton(cbOK));
+        EXPECT_EQ(form.CommonButton(cbClose), nullptr); // cannot be asked for
+        Click(form.CommonButton(cbHelp));
+        EXPECT_TRUE(form.isVisible());
+        Click(form.CommonButton(cbOK));
     });
     EXPECT_EQ(KorvexMessageDlg("one\r\ntwo\nthree\rfour", 2, {cbOK, cbHelp, cbClose}, 77, cbOK), 1);
-    EXPECT_EQ(HelpTopic, 77);
-    SetJSHelpHandler(Previous);
+    EXPECT_EQ(helpTopic, 77);
+    SetJSHelpHandler(previous);
 }
 
 TEST_F(KorvexMessageDlgTest, WithoutTheCatalogueItRaises) {

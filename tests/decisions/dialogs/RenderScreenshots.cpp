@@ -17,41 +17,41 @@ using namespace vx;
 
 constexpr const char* DecisionFile = "decision-dialog.png";
 
-bool RenderDecisionDialog(const QDir& Folder) {
-    decisions::TDecisionList List;
-    List.Add({"decisiontype=information", "logclass=added",
+bool RenderDecisionDialog(const QDir& folder) {
+    decisions::TDecisionList list;
+    list.Add({"decisiontype=information", "logclass=added",
               "item=C:\\Windows\\System32\\drivers\\etc\\hosts"});
-    List.Add({"decisiontype=decision", "logclass=changed",
+    list.Add({"decisiontype=decision", "logclass=changed",
               "item=HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater",
               "identifiedas=Trojan.Autorun.Generic", "threatlevel=4",
               "olddata=C:\\Program Files\\Vendor\\updater.exe",
               "newdata=C:\\Users\\Public\\svchost32.exe /silent"});
-    List.Add({"decisiontype=filescaninfo", "item=C:\\Downloads\\setup.exe"});
-    dialogs::ShowPlimmDecisions(&List, {});
-    taskdialog::TJSTaskDialogForm* Form = dialogs::DecisionDialog()->Form();
-    if (Form == nullptr) {
+    list.Add({"decisiontype=filescaninfo", "item=C:\\Downloads\\setup.exe"});
+    dialogs::ShowPlimmDecisions(&list, {});
+    taskdialog::TJSTaskDialogForm* form = dialogs::DecisionDialog()->Form();
+    if (form == nullptr) {
         return false;
     }
-    Form->CustomButton(1)->click(); // Next: the second of three
-    const bool Saved = test::SaveScreenshot(*Form, Folder, DecisionFile);
+    form->CustomButton(1)->click(); // Next: the second of three
+    const bool saved = test::SaveScreenshot(*form, folder, DecisionFile);
     dialogs::FreeDecisionDialog();
-    return Saved;
+    return saved;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     vx::test::PreferOffscreen();
-    QApplication Application(argc, argv);
-    int ExitCode = 0;
-    const auto Chosen = vx::test::ScreenshotFolder(argc, argv, "vx_dialog_screenshots", ExitCode);
-    if (!Chosen) {
-        return ExitCode;
+    QApplication application(argc, argv);
+    int exitCode = 0;
+    const auto chosen = vx::test::ScreenshotFolder(argc, argv, "vx_dialog_screenshots", exitCode);
+    if (!chosen) {
+        return exitCode;
     }
-    const QDir& Folder = *Chosen;
+    const QDir& folder = *chosen;
     product::ApplyProductIdentity();
     decisions::RegisterDialogTexts(nullptr);
-    const bool Done = RenderDecisionDialog(Folder);
+    const bool done = RenderDecisionDialog(folder);
     decisions::FreeDialogTexts();
-    return Done ? 0 : 1;
+    return done ? 0 : 1;
 }
