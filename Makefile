@@ -2,7 +2,7 @@
 PRESET ?= release
 BIN := build/$(PRESET)/bin
 
-.PHONY: deps configure build test run clean format
+.PHONY: deps configure build test run clean format tidy check-includes
 
 deps:
 	@bash scripts/install-deps
@@ -18,6 +18,12 @@ test: build
 
 run: build
 	@bash scripts/run "$(BIN)"
+
+tidy: configure
+	@bash scripts/tidy build/$(PRESET)
+
+check-includes:
+	@python3 scripts/check-includes
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

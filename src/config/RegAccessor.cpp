@@ -55,15 +55,12 @@ void TRegistry::SetRootKey(HKEY root) {
 }
 
 void TRegistry::CloseKey() {
-    if (FCurrentKey != 0) {
-        RegCloseKey(FCurrentKey);
-        FCurrentKey = 0;
-        FCurrentPath.clear();
-    }
+    FCurrentKey.Reset();
+    FCurrentPath.clear();
 }
 
 LSTATUS TRegistry::OpenUnder(const std::string& key, REGSAM access, HKEY* result) const {
-    const HKEY base = (!IsAbsolute(key) && FCurrentKey != 0) ? FCurrentKey : FRootKey;
+    const HKEY base = (!IsAbsolute(key) && FCurrentKey) ? FCurrentKey.Get() : FRootKey;
     return RegOpenKeyEx(base, SubKeyText(key), access, result);
 }
 
@@ -92,23 +89,23 @@ bool TRegistry::OpenKeyReadOnly(const std::string& key) {
 
 void TRegistry::MakeCurrent(HKEY key, const std::string& keyText) {
     std::string path;
-    if (!IsAbsolute(keyText) && FCurrentKey != 0) {
+    if (!IsAbsolute(keyText) && FCurrentKey) {
         path = FCurrentPath + "\\" + keyText;
     } else {
         path = IsAbsolute(keyText) ? keyText.substr(1) : keyText;
     }
-    CloseKey();
-    FCurrentKey = key;
+    FCurrentKey = win::TKeyHandle(key);
     FCurrentPath = std::move(path);
 }
 
 bool TRegistry::GetDataInfo(const std::string& name, DWORD* type, DWORD* size) const {
-    if (FCurrentKey == 0) {
+    if (!FCurrentKey) {
         return false;
     }
     DWORD valueType = REG_NONE;
     DWORD valueSize = 0;
-    if (RegQueryValueEx(FCurrentKey, name, &valueType, nullptr, &valueSize) != ERROR_SUCCESS) {
+    if (RegQueryValueEx(FCurrentKey.Get(), name, &valueType, nullptr, &valueSize) !=
+        ERROR_SUCCESS) {
         return false;
     }
     if (type != nullptr) {
@@ -127,8 +124,8 @@ std::int64_t TRegistry::GetDataSize(const std::string& name) const {
 
 DWORD TRegistry::GetData(const std::string& name, std::uint8_t* buffer, DWORD* size) const {
     DWORD type = REG_NONE;
-    if (FCurrentKey == 0 ||
-        RegQueryValueEx(FCurrentKey, name, &type, buffer, size) != ERROR_SUCCESS) {
+    if (!FCurrentKey ||
+        RegQueryValueEx(FCurrentKey.Get(), name, &type, buffer, size) != ERROR_SUCCESS) {
         throw ERegistryException(FormatValueMessage(texts::FailedToGetData, name));
     }
     return type;
@@ -156,11 +153,11 @@ std::int32_t TRegistry::ReadInteger(const std::string& name) const {
 
 std::vector<std::string> TRegistry::GetKeyNames() const {
     std::vector<std::string> names;
-    if (FCurrentKey == 0) {
+    if (!FCurrentKey) {
         return names;
     }
     std::string name;
-    for (DWORD index = 0; RegEnumKeyEx(FCurrentKey, index, &name) == ERROR_SUCCESS; ++index) {
+    for (DWORD index = 0; RegEnumKeyEx(FCurrentKey.Get(), index, &name) == ERROR_SUCCESS; ++index) {
         names.push_back(name);
     }
     return names;

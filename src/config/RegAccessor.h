@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Exception.h"
+#include "platform/Registry.h"
 #include "platform/WinTypes.h"
 
 #include <cstdint>
@@ -29,7 +30,7 @@ public:
     win::HKEY RootKey() const { return FRootKey; }
     // Changing the root closes the current key.
     void SetRootKey(win::HKEY root);
-    win::HKEY CurrentKey() const { return FCurrentKey; }
+    win::HKEY CurrentKey() const { return FCurrentKey.Get(); }
     const std::string& CurrentPath() const { return FCurrentPath; }
     win::REGSAM Access() const { return FAccess; }
     void SetAccess(win::REGSAM access) { FAccess = access; }
@@ -64,7 +65,7 @@ private:
     void MakeCurrent(win::HKEY key, const std::string& keyText);
 
     win::HKEY FRootKey;
-    win::HKEY FCurrentKey = 0;
+    win::TKeyHandle FCurrentKey;
     std::string FCurrentPath;
     win::REGSAM FAccess;
 };

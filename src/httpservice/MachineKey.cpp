@@ -55,10 +55,10 @@ bool ReadProductId(win::HKEY key, win::DWORD type, win::DWORD size, std::string&
 }
 
 std::string ReadMachineKey() {
-    win::HKEY key = 0;
+    win::TKeyHandle key;
     bool opened = false;
     for (const win::REGSAM mask : OpenMasks) {
-        if (win::RegOpenKeyEx(win::HKEY_LOCAL_MACHINE, CurrentVersionKey, mask, &key) ==
+        if (win::RegOpenKeyEx(win::HKEY_LOCAL_MACHINE, CurrentVersionKey, mask, key.Receive()) ==
             win::ERROR_SUCCESS) {
             opened = true;
             break;
@@ -70,13 +70,13 @@ std::string ReadMachineKey() {
     std::string result;
     win::DWORD type = 0;
     win::DWORD size = 0;
-    if (win::RegQueryValueEx(key, ProductIdValue, &type, nullptr, &size) == win::ERROR_SUCCESS &&
+    if (win::RegQueryValueEx(key.Get(), ProductIdValue, &type, nullptr, &size) ==
+            win::ERROR_SUCCESS &&
         (type == win::REG_SZ || type == win::REG_EXPAND_SZ || type == win::REG_MULTI_SZ)) {
-        if (!ReadProductId(key, type, size, result)) {
+        if (!ReadProductId(key.Get(), type, size, result)) {
             result = FallbackMachineId;
         }
     }
-    win::RegCloseKey(key);
     return result;
 }
 

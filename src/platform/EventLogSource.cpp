@@ -32,17 +32,17 @@ bool RegisterEventLogSource(const std::string& logName, const std::string& sourc
                             const std::string& messageFile, std::int32_t typesSupported,
                             std::int32_t categoryCount) {
     const std::string path = EventLogKey + logName + "\\" + sourceName + "\\";
-    HKEY key = 0;
-    if (RegCreateKeyEx(HKEY_LOCAL_MACHINE, path, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) {
+    TKeyHandle key;
+    if (RegCreateKeyEx(HKEY_LOCAL_MACHINE, path, KEY_READ | KEY_WRITE, key.Receive()) !=
+        ERROR_SUCCESS) {
         return false;
     }
-    bool written = WriteExpandString(key, EventMessageFileValue, messageFile) &&
-                   WriteInteger(key, TypesSupportedValue, typesSupported);
+    bool written = WriteExpandString(key.Get(), EventMessageFileValue, messageFile) &&
+                   WriteInteger(key.Get(), TypesSupportedValue, typesSupported);
     if (written && categoryCount > 0) {
-        written = WriteExpandString(key, CategoryMessageFileValue, messageFile) &&
-                  WriteInteger(key, CategoryCountValue, categoryCount);
+        written = WriteExpandString(key.Get(), CategoryMessageFileValue, messageFile) &&
+                  WriteInteger(key.Get(), CategoryCountValue, categoryCount);
     }
-    RegCloseKey(key);
     return written;
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The advapi32 registry calls, served by the process's registry store (RegistryStore.h).
@@ -43,5 +44,40 @@ LSTATUS RegDeleteTree(HKEY key, std::string_view subKey);
 LSTATUS RegEnumKeyEx(HKEY key, DWORD index, std::string* name);
 LSTATUS RegEnumValue(HKEY key, DWORD index, std::string* name, DWORD* type,
                      std::vector<std::uint8_t>* data);
+
+// An open key, closed when it goes (closing a predefined root does nothing). Move-only.
+class TKeyHandle {
+public:
+    TKeyHandle() = default;
+    explicit TKeyHandle(HKEY key) : FKey(key) {}
+    ~TKeyHandle() { Reset(); }
+    TKeyHandle(TKeyHandle&& other) noexcept : FKey(std::exchange(other.FKey, 0)) {}
+    TKeyHandle& operator=(TKeyHandle&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            FKey = std::exchange(other.FKey, 0);
+        }
+        return *this;
+    }
+    TKeyHandle(const TKeyHandle&) = delete;
+    TKeyHandle& operator=(const TKeyHandle&) = delete;
+
+    HKEY Get() const { return FKey; }
+    explicit operator bool() const { return FKey != 0; }
+    // Closes the key held, if any, and gives the place where an open call puts the new one:
+    // RegOpenKeyEx(root, path, access, key.Receive()).
+    HKEY* Receive() {
+        Reset();
+        return &FKey;
+    }
+    void Reset() {
+        if (FKey != 0) {
+            RegCloseKey(std::exchange(FKey, 0));
+        }
+    }
+
+private:
+    HKEY FKey = 0;
+};
 
 } // namespace vx::win

@@ -26,23 +26,6 @@ constexpr const char* Canceled = "The operation was canceled by the user.";
 constexpr const char* DefaultName = "(Default)";
 constexpr const char* Indent = "    ";
 
-// A key handle closed when it goes out of scope (predefined roots need no closing).
-class TKeyHandle {
-public:
-    explicit TKeyHandle(HKEY key = 0) : FKey(key) {}
-    ~TKeyHandle() {
-        if (FKey != 0) {
-            RegCloseKey(FKey);
-        }
-    }
-    TKeyHandle(const TKeyHandle&) = delete;
-    TKeyHandle& operator=(const TKeyHandle&) = delete;
-    HKEY Get() const { return FKey; }
-
-private:
-    HKEY FKey;
-};
-
 std::string ErrorText(LSTATUS status) {
     if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
         return NotFound;

@@ -56,9 +56,9 @@ int Run(const std::vector<std::string>& args) {
     InstallRegistryStore(store);
     // Opening a key loads every hive: a hive that does not parse stops the command before it
     // reads or changes anything.
-    HKEY probe = 0;
-    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, "", KEY_READ, &probe) == ERROR_SUCCESS) {
-        RegCloseKey(probe);
+    {
+        TKeyHandle probe;
+        RegOpenKeyEx(HKEY_LOCAL_MACHINE, "", KEY_READ, probe.Receive());
     }
     if (ReportProblems(problems)) {
         return 1;
