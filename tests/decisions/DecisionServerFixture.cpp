@@ -7,7 +7,6 @@ namespace {
 
 constexpr const char* TestMachineKey = "00331-10000-00001-AA742";
 constexpr const char* LineEnd = "\r\n";
-constexpr auto LongWait = std::chrono::seconds(30);
 
 } // namespace
 
@@ -89,7 +88,7 @@ void DecisionServerFixture::TearDown() {
 }
 
 bool DecisionServerFixture::WaitFor(const std::function<bool()>& done) {
-    return UiThread::PumpUntil(done, LongWait);
+    return vx::test::PumpUntil(done);
 }
 
 void DecisionServerFixture::WaitPasses(int count) {

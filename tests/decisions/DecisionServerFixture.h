@@ -5,6 +5,7 @@
 #include "httpservice/TestService.h"
 #include "platform/UiThread.h"
 #include "support/LoopbackPort.h"
+#include "support/Pumped.h"
 #include "support/TestPeer.h"
 
 #include <atomic>
@@ -17,6 +18,8 @@
 #include <gtest/gtest.h>
 
 namespace vx::decisions::test {
+
+using vx::test::Pumped;
 
 // The decision daemon on a test port, counting the passes of its loop and the notifications
 // the loop made (each one moves LastCount).
@@ -66,15 +69,6 @@ protected:
     static bool WaitFor(const std::function<bool()>& done);
     // Pumps until the daemon's loop has made `count` more passes.
     void WaitPasses(int count);
-
-    // Runs `fn` on another thread while the user-interface thread pumps; returns its result.
-    template <class F>
-    static auto Pumped(F fn) {
-        auto result = std::async(std::launch::async, std::move(fn));
-        WaitFor(
-            [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
-        return result.get();
-    }
 
     std::string AskRaw(const std::string& request);
     TReply Ask(const std::string& request);

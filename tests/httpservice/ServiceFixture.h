@@ -4,14 +4,16 @@
 #include "httpservice/MachineKey.h"
 #include "platform/UiThread.h"
 #include "support/LoopbackPort.h"
+#include "support/Pumped.h"
 
 #include <chrono>
-#include <future>
 #include <string>
 
 #include <gtest/gtest.h>
 
 namespace vx::httpservice::test {
+
+using vx::test::Pumped;
 
 inline constexpr const char* TestMachineKey = "12345-OEM-0000001-00000";
 
@@ -37,18 +39,7 @@ protected:
     }
 
     // Pumps the UI thread until `done` holds (at most 30 s).
-    static bool WaitFor(const std::function<bool()>& done) {
-        return UiThread::PumpUntil(done, std::chrono::seconds(30));
-    }
-
-    // Runs `fn` on another thread while the UI thread pumps, and returns its result.
-    template <class F>
-    static auto Pumped(F fn) {
-        auto result = std::async(std::launch::async, std::move(fn));
-        WaitFor(
-            [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
-        return result.get();
-    }
+    static bool WaitFor(const std::function<bool()>& done) { return vx::test::PumpUntil(done); }
 
     std::string Ask(const std::string& request) {
         return Pumped([port = FPort, request] { return Exchange(port, request); });
