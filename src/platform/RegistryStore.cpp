@@ -89,6 +89,19 @@ std::optional<TRegistryStore::TImpl::TOpenKey> TRegistryStore::TImpl::Resolve(HK
     return it->second;
 }
 
+template <class Body>
+LSTATUS TRegistryStore::TImpl::WithKey(HKEY handle, REGSAM rights, Body&& body) {
+    const std::lock_guard lock(FMutex);
+    const auto key = Resolve(handle);
+    if (!key) {
+        return ERROR_INVALID_HANDLE;
+    }
+    if ((key->Granted & rights) != rights) {
+        return ERROR_ACCESS_DENIED;
+    }
+    return body(*key);
+}
+
 bool TRegistryStore::TImpl::IsUsersRoot(const TOpenKey& key) const {
     return key.Root == HKEY_USERS && key.Path.empty();
 }
@@ -186,12 +199,14 @@ LSTATUS TRegistryStore::TImpl::Open(HKEY parent, std::string_view subKey, REGSAM
     if (result == nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
-    const std::lock_guard lock(FMutex);
-    const auto base = Resolve(parent);
-    if (!base) {
-        return ERROR_INVALID_HANDLE;
-    }
-    TOpenKey key = *base;
+    return WithKey(parent, 0, [&](const TOpenKey& base) {
+        return OpenBelow(base, subKey, access, create, result, created);
+    });
+}
+
+LSTATUS TRegistryStore::TImpl::OpenBelow(const TOpenKey& base, std::string_view subKey,
+                                         REGSAM access, bool create, HKEY* result, bool* created) {
+    TOpenKey key = base;
     for (auto& part : SplitKeyPath(subKey)) {
         key.Path.push_back(std::move(part));
     }
@@ -208,7 +223,7 @@ LSTATUS TRegistryStore::TImpl::Open(HKEY parent, std::string_view subKey, REGSAM
         if (!create) {
             return ERROR_FILE_NOT_FOUND;
         }
-        if ((base->Granted & KEY_CREATE_SUB_KEY) == 0) {
+        if ((base.Granted & KEY_CREATE_SUB_KEY) == 0) {
             return ERROR_ACCESS_DENIED;
         }
         const auto target = WriteTarget(key);
@@ -251,40 +266,34 @@ LSTATUS TRegistryStore::TImpl::QueryValue(HKEY handle, std::string_view name, DW
     if (data != nullptr && size == nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
-    const std::lock_guard lock(FMutex);
-    const auto key = Resolve(handle);
-    if (!key) {
-        return ERROR_INVALID_HANDLE;
-    }
-    if ((key->Granted & KEY_QUERY_VALUE) == 0) {
-        return ERROR_ACCESS_DENIED;
-    }
-    if (!Exists(*key)) {
-        return ERROR_KEY_DELETED;
-    }
-    for (const auto& location : Locate(*key)) {
-        const TRegKey* node = location.Find();
-        const TRegValue* value = node != nullptr ? node->FindValue(name) : nullptr;
-        if (value == nullptr) {
-            continue;
+    return WithKey(handle, KEY_QUERY_VALUE, [&](const TOpenKey& key) {
+        if (!Exists(key)) {
+            return ERROR_KEY_DELETED;
         }
-        const auto needed = static_cast<DWORD>(value->Data.size());
-        if (type != nullptr) {
-            *type = value->Type;
-        }
-        if (data != nullptr) {
-            if (*size < needed) {
-                *size = needed;
-                return ERROR_MORE_DATA;
+        for (const auto& location : Locate(key)) {
+            const TRegKey* node = location.Find();
+            const TRegValue* value = node != nullptr ? node->FindValue(name) : nullptr;
+            if (value == nullptr) {
+                continue;
             }
-            std::copy(value->Data.begin(), value->Data.end(), data);
+            const auto needed = static_cast<DWORD>(value->Data.size());
+            if (type != nullptr) {
+                *type = value->Type;
+            }
+            if (data != nullptr) {
+                if (*size < needed) {
+                    *size = needed;
+                    return ERROR_MORE_DATA;
+                }
+                std::copy(value->Data.begin(), value->Data.end(), data);
+            }
+            if (size != nullptr) {
+                *size = needed;
+            }
+            return ERROR_SUCCESS;
         }
-        if (size != nullptr) {
-            *size = needed;
-        }
-        return ERROR_SUCCESS;
-    }
-    return ERROR_FILE_NOT_FOUND;
+        return ERROR_FILE_NOT_FOUND;
+    });
 }
 
 LSTATUS TRegistryStore::TImpl::SetValue(HKEY handle, std::string_view name, DWORD type,
@@ -292,181 +301,151 @@ LSTATUS TRegistryStore::TImpl::SetValue(HKEY handle, std::string_view name, DWOR
     if (data == nullptr && size != 0) {
         return ERROR_INVALID_PARAMETER;
     }
-    const std::lock_guard lock(FMutex);
-    const auto key = Resolve(handle);
-    if (!key) {
-        return ERROR_INVALID_HANDLE;
-    }
-    if ((key->Granted & KEY_SET_VALUE) == 0) {
-        return ERROR_ACCESS_DENIED;
-    }
-    auto target = WriteTarget(*key);
-    if (key->Root == HKEY_CLASSES_ROOT) { // write where the merged key actually lives
-        for (auto& location : Locate(*key)) {
-            if (location.Find() != nullptr) {
-                target = std::move(location);
-                break;
+    return WithKey(handle, KEY_SET_VALUE, [&](const TOpenKey& key) {
+        auto target = WriteTarget(key);
+        if (key.Root == HKEY_CLASSES_ROOT) { // write where the merged key actually lives
+            for (auto& location : Locate(key)) {
+                if (location.Find() != nullptr) {
+                    target = std::move(location);
+                    break;
+                }
             }
         }
-    }
-    if (!target) {
-        return ERROR_ACCESS_DENIED;
-    }
-    TRegValue value{std::string(name), type, {data, data + size}, {}};
-    return target->Hive->Modify([&](TRegKey& root) {
-        TRegKey* node = root.Walk(target->Path);
-        if (node == nullptr) {
-            return ERROR_KEY_DELETED;
+        if (!target) {
+            return ERROR_ACCESS_DENIED;
         }
-        node->SetValue(std::move(value));
-        return ERROR_SUCCESS;
+        TRegValue value{std::string(name), type, {data, data + size}, {}};
+        return target->Hive->Modify([&](TRegKey& root) {
+            TRegKey* node = root.Walk(target->Path);
+            if (node == nullptr) {
+                return ERROR_KEY_DELETED;
+            }
+            node->SetValue(std::move(value));
+            return ERROR_SUCCESS;
+        });
     });
 }
 
 LSTATUS TRegistryStore::TImpl::DeleteValue(HKEY handle, std::string_view name) {
-    const std::lock_guard lock(FMutex);
-    const auto key = Resolve(handle);
-    if (!key) {
-        return ERROR_INVALID_HANDLE;
-    }
-    if ((key->Granted & KEY_SET_VALUE) == 0) {
-        return ERROR_ACCESS_DENIED;
-    }
-    for (const auto& location : Locate(*key)) {
-        const TRegKey* node = location.Find();
-        if (node == nullptr || node->FindValue(name) == nullptr) {
-            continue;
+    return WithKey(handle, KEY_SET_VALUE, [&](const TOpenKey& key) {
+        for (const auto& location : Locate(key)) {
+            const TRegKey* node = location.Find();
+            if (node == nullptr || node->FindValue(name) == nullptr) {
+                continue;
+            }
+            return location.Hive->Modify([&](TRegKey& root) {
+                TRegKey* fresh = root.Walk(location.Path);
+                return fresh != nullptr && fresh->RemoveValue(name) ? ERROR_SUCCESS
+                                                                    : ERROR_FILE_NOT_FOUND;
+            });
         }
-        return location.Hive->Modify([&](TRegKey& root) {
-            TRegKey* fresh = root.Walk(location.Path);
-            return fresh != nullptr && fresh->RemoveValue(name) ? ERROR_SUCCESS
-                                                                : ERROR_FILE_NOT_FOUND;
-        });
-    }
-    return ERROR_FILE_NOT_FOUND;
+        return ERROR_FILE_NOT_FOUND;
+    });
 }
 
 LSTATUS TRegistryStore::TImpl::DeleteTree(HKEY handle, std::string_view subKey) {
-    const std::lock_guard lock(FMutex);
-    const auto base = Resolve(handle);
-    if (!base) {
-        return ERROR_INVALID_HANDLE;
-    }
-    if ((base->Granted & DELETE) == 0) {
-        return ERROR_ACCESS_DENIED;
-    }
-    TOpenKey key = *base;
-    for (auto& part : SplitKeyPath(subKey)) {
-        key.Path.push_back(std::move(part));
-    }
-    Refresh(key.Root);
-    if (!Exists(key)) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    if (const auto it = FRestrictions.find(RestrictionKey(key.Root, key.Path));
-        it != FRestrictions.end() && (it->second & DELETE) == 0) {
-        return ERROR_ACCESS_DENIED;
-    }
-    const bool wholeKey = !subKey.empty();
-    for (const auto& location : Locate(key)) {
-        if (location.Find() == nullptr) {
-            continue;
+    return WithKey(handle, DELETE, [&](const TOpenKey& base) {
+        TOpenKey key = base;
+        for (auto& part : SplitKeyPath(subKey)) {
+            key.Path.push_back(std::move(part));
         }
-        if (wholeKey && location.Path.empty()) {
-            return ERROR_ACCESS_DENIED; // a hive's root cannot go
+        Refresh(key.Root);
+        if (!Exists(key)) {
+            return ERROR_FILE_NOT_FOUND;
         }
-        const LSTATUS status = location.Hive->Modify([&](TRegKey& root) {
-            if (!wholeKey) {
-                if (TRegKey* node = root.Walk(location.Path)) {
-                    node->Clear();
+        if (const auto it = FRestrictions.find(RestrictionKey(key.Root, key.Path));
+            it != FRestrictions.end() && (it->second & DELETE) == 0) {
+            return ERROR_ACCESS_DENIED;
+        }
+        const bool wholeKey = !subKey.empty();
+        for (const auto& location : Locate(key)) {
+            if (location.Find() == nullptr) {
+                continue;
+            }
+            if (wholeKey && location.Path.empty()) {
+                return ERROR_ACCESS_DENIED; // a hive's root cannot go
+            }
+            const LSTATUS status = location.Hive->Modify([&](TRegKey& root) {
+                if (!wholeKey) {
+                    if (TRegKey* node = root.Walk(location.Path)) {
+                        node->Clear();
+                    }
+                    return ERROR_SUCCESS;
+                }
+                auto parentPath = location.Path;
+                parentPath.pop_back();
+                TRegKey* parent = root.Walk(parentPath);
+                if (parent != nullptr) {
+                    parent->RemoveSubKey(location.Path.back());
                 }
                 return ERROR_SUCCESS;
+            });
+            if (status != ERROR_SUCCESS) {
+                return status;
             }
-            auto parentPath = location.Path;
-            parentPath.pop_back();
-            TRegKey* parent = root.Walk(parentPath);
-            if (parent != nullptr) {
-                parent->RemoveSubKey(location.Path.back());
-            }
-            return ERROR_SUCCESS;
-        });
-        if (status != ERROR_SUCCESS) {
-            return status;
         }
-    }
-    return ERROR_SUCCESS;
+        return ERROR_SUCCESS;
+    });
 }
 
 LSTATUS TRegistryStore::TImpl::EnumKey(HKEY handle, DWORD index, std::string* name) {
     if (name == nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
-    const std::lock_guard lock(FMutex);
-    const auto key = Resolve(handle);
-    if (!key) {
-        return ERROR_INVALID_HANDLE;
-    }
-    if ((key->Granted & KEY_ENUMERATE_SUB_KEYS) == 0) {
-        return ERROR_ACCESS_DENIED;
-    }
-    std::vector<std::string> names;
-    if (IsUsersRoot(*key)) {
-        names = {DefaultUserName, TRegistryStore::CurrentUserSid};
-    } else {
-        std::set<std::string> seen;
-        for (const auto& location : Locate(*key)) {
-            if (const TRegKey* node = location.Find()) {
-                for (const auto& sub : node->SubKeys()) {
-                    if (seen.insert(FoldCase(sub->Name())).second) {
-                        names.push_back(sub->Name());
+    return WithKey(handle, KEY_ENUMERATE_SUB_KEYS, [&](const TOpenKey& key) {
+        std::vector<std::string> names;
+        if (IsUsersRoot(key)) {
+            names = {DefaultUserName, TRegistryStore::CurrentUserSid};
+        } else {
+            std::set<std::string> seen;
+            for (const auto& location : Locate(key)) {
+                if (const TRegKey* node = location.Find()) {
+                    for (const auto& sub : node->SubKeys()) {
+                        if (seen.insert(FoldCase(sub->Name())).second) {
+                            names.push_back(sub->Name());
+                        }
                     }
                 }
             }
         }
-    }
-    if (index >= names.size()) {
-        return ERROR_NO_MORE_ITEMS;
-    }
-    *name = names[index];
-    return ERROR_SUCCESS;
+        if (index >= names.size()) {
+            return ERROR_NO_MORE_ITEMS;
+        }
+        *name = names[index];
+        return ERROR_SUCCESS;
+    });
 }
 
 LSTATUS TRegistryStore::TImpl::EnumValue(HKEY handle, DWORD index, std::string* name, DWORD* type,
                                          std::vector<std::uint8_t>* data) {
-    const std::lock_guard lock(FMutex);
-    const auto key = Resolve(handle);
-    if (!key) {
-        return ERROR_INVALID_HANDLE;
-    }
-    if ((key->Granted & KEY_QUERY_VALUE) == 0) {
-        return ERROR_ACCESS_DENIED;
-    }
-    std::set<std::string> seen;
-    DWORD position = 0;
-    for (const auto& location : Locate(*key)) {
-        const TRegKey* node = location.Find();
-        if (node == nullptr) {
-            continue;
-        }
-        for (const auto& value : node->Values()) {
-            if (!seen.insert(FoldCase(value.Name)).second) {
+    return WithKey(handle, KEY_QUERY_VALUE, [&](const TOpenKey& key) {
+        std::set<std::string> seen;
+        DWORD position = 0;
+        for (const auto& location : Locate(key)) {
+            const TRegKey* node = location.Find();
+            if (node == nullptr) {
                 continue;
             }
-            if (position++ == index) {
-                if (name != nullptr) {
-                    *name = value.Name;
+            for (const auto& value : node->Values()) {
+                if (!seen.insert(FoldCase(value.Name)).second) {
+                    continue;
                 }
-                if (type != nullptr) {
-                    *type = value.Type;
+                if (position++ == index) {
+                    if (name != nullptr) {
+                        *name = value.Name;
+                    }
+                    if (type != nullptr) {
+                        *type = value.Type;
+                    }
+                    if (data != nullptr) {
+                        *data = value.Data;
+                    }
+                    return ERROR_SUCCESS;
                 }
-                if (data != nullptr) {
-                    *data = value.Data;
-                }
-                return ERROR_SUCCESS;
             }
         }
-    }
-    return ERROR_NO_MORE_ITEMS;
+        return ERROR_NO_MORE_ITEMS;
+    });
 }
 
 TRegistryStore::TRegistryStore(std::filesystem::path prefixDir, ProblemSink sink)

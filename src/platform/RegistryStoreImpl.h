@@ -49,6 +49,14 @@ private:
         const TRegKey* Find() const { return Hive->Root().Walk(Path); }
     };
 
+    // Every call's start: takes the store's lock, resolves `handle` and checks that it was
+    // opened with all of `rights`, then runs `body(openKey)` under the lock and answers what
+    // it answers; ERROR_INVALID_HANDLE or ERROR_ACCESS_DENIED without running it.
+    template <class Body>
+    LSTATUS WithKey(HKEY handle, REGSAM rights, Body&& body);
+    LSTATUS OpenBelow(const TOpenKey& base, std::string_view subKey, REGSAM access, bool create,
+                      HKEY* result, bool* created);
+
     void Report(const std::string& message);
     // Looks for changes of the hive files that keys below `root` live in.
     void Refresh(HKEY root);
