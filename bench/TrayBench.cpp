@@ -67,7 +67,6 @@ void BM_AddToVisibleDialog(benchmark::State& state) {
         }
         QCoreApplication::processEvents();
     }
-    vx::dialogs::FreeDecisionDialog();
 }
 BENCHMARK(BM_AddToVisibleDialog)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
 

@@ -3,6 +3,7 @@
 #include "app/WelcomeInfoLoaderThread.h"
 #include "app/WelcomeInfoSink.h"
 #include "decisions/DecisionServer.h"
+#include "decisions/dialogs/KorvexDialogs.h"
 #include "platform/NamedEvent.h"
 #include "platform/WorkerThread.h"
 
@@ -80,6 +81,8 @@ private:
     void bnCloseClick();
     void aExitExecute();
 
+    // Declared first, so the decision dialog goes last, after the daemon and the loader.
+    dialogs::TDecisionDialogOwner FDecisionDialogOwner;
     TTrayOptions FOptions;
     QLabel* labelScannerVersion = nullptr;
     QLabel* labelLastUpdate = nullptr;

@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
         QObject::connect(&mainWindow, &vx::app::TFormPlimmTrayStatus::ExitConfirmed, &application,
                          &QApplication::quit);
         exitCode = QApplication::exec();
-        vx::dialogs::FreeDecisionDialog();
-    } // the window stops its loader and its daemon here, pumping their last reports
+    } // the window stops its loader and its daemon here, pumping their last reports, then
+      // frees its decision dialog
     return exitCode;
 }

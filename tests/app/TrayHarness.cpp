@@ -75,7 +75,6 @@ TTrayServices::TTrayServices(const fs::path& defaultPrefix, const std::string& s
 }
 
 TTrayServices::~TTrayServices() {
-    dialogs::FreeDecisionDialog();
     FUiThread.reset();
     decisions::FreeDialogTexts();
     config::FreeConfigManager();

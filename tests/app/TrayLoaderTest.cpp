@@ -29,7 +29,6 @@ protected:
         FServices = std::make_unique<TTrayServices>(VX_DEFAULT_PREFIX, VX_SCANLIB_DLL);
     }
     void TearDown() override {
-        dialogs::FreeDecisionDialog();
         FWindow.reset();
         FSuite.reset();
         FServices.reset();
@@ -181,8 +180,6 @@ TEST_F(TrayLoaderTest, DecisionDuringShutdownLeavesNoDialog) {
     Start({TSimState::Hanging, TSimState::Working, TSimState::Working, TSimState::Working});
     ASSERT_TRUE(WaitForReports(1)); // the cycle has begun
     ASSERT_TRUE(WaitUntilServing(FDecisionPort, "VXTray"));
-    // As the program ends: the dialog goes first, then the window.
-    dialogs::FreeDecisionDialog();
     TSimulatedSuite* suite = FSuite.get();
     auto added = std::async(std::launch::async, [suite, port = FDecisionPort] {
         std::string reply;

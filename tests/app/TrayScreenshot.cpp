@@ -65,7 +65,6 @@ int Render(const QDir& folder) {
     }
     const bool saved =
         vx::test::SaveScreenshot(window, folder, StatusFile) && RenderExitQuestion(folder);
-    vx::dialogs::FreeDecisionDialog();
     return saved ? 0 : 1;
 }
 

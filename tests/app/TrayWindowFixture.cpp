@@ -36,8 +36,6 @@ void TrayWindowTest::SetUp() {
 }
 
 void TrayWindowTest::TearDown() {
-    // As the program ends: the decision dialog goes before the window.
-    dialogs::FreeDecisionDialog();
     FWindow.reset();
     FServices.reset();
 }

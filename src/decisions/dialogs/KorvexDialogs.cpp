@@ -25,26 +25,44 @@ constexpr const char* DecisionDialogName = "AskPlimmDecisions";
 constexpr std::array<TTaskDialogIcon, 5> KindIcons{tdiWarning, tdiError, tdiInformation,
                                                    tdiConfirmation, tdiCustom};
 
-TKorvexPlimmDecisionDialog* TheDecisionDialog = nullptr;
+constexpr const char* NoOwnerText = "the decision dialog has no owner";
+constexpr const char* SecondOwnerText = "the decision dialog has an owner already";
+
+// The owner that exists, if any (not owning: each owner registers and removes itself).
+TDecisionDialogOwner* TheOwner = nullptr;
 
 } // namespace
 
-TKorvexPlimmDecisionDialog* DecisionDialog() {
-    return TheDecisionDialog;
+TDecisionDialogOwner::TDecisionDialogOwner() {
+    if (TheOwner != nullptr) {
+        throw Exception(SecondOwnerText);
+    }
+    TheOwner = this;
 }
 
-void FreeDecisionDialog() {
-    delete TheDecisionDialog;
-    TheDecisionDialog = nullptr;
+TDecisionDialogOwner::~TDecisionDialogOwner() {
+    FDialog.reset();
+    TheOwner = nullptr;
+}
+
+TKorvexPlimmDecisionDialog& TDecisionDialogOwner::EnsureDialog(TDecisionVerdictEvent onVerdict) {
+    if (!FDialog) {
+        FDialog = std::make_unique<TKorvexPlimmDecisionDialog>();
+        FDialog->SetOnVerdict(std::move(onVerdict));
+    }
+    return *FDialog;
+}
+
+TKorvexPlimmDecisionDialog* DecisionDialog() {
+    return TheOwner != nullptr ? TheOwner->Dialog() : nullptr;
 }
 
 bool ShowPlimmDecisions(decisions::TDecisionList* list, TDecisionVerdictEvent onVerdict) {
     try {
-        if (TheDecisionDialog == nullptr) {
-            TheDecisionDialog = new TKorvexPlimmDecisionDialog();
-            TheDecisionDialog->SetOnVerdict(std::move(onVerdict));
+        if (TheOwner == nullptr) {
+            throw Exception(NoOwnerText);
         }
-        TheDecisionDialog->ShowDecisions(list);
+        TheOwner->EnsureDialog(std::move(onVerdict)).ShowDecisions(list);
     } catch (...) {
         ReportDialogError(DecisionDialogName, CurrentExceptionText());
     }
@@ -52,11 +70,12 @@ bool ShowPlimmDecisions(decisions::TDecisionList* list, TDecisionVerdictEvent on
 }
 
 bool RefreshPlimmDecisions() {
-    if (TheDecisionDialog == nullptr) {
+    TKorvexPlimmDecisionDialog* dialog = DecisionDialog();
+    if (dialog == nullptr) {
         return false;
     }
     try {
-        TheDecisionDialog->RefreshDialog();
+        dialog->RefreshDialog();
         return true;
     } catch (...) {
         return false;

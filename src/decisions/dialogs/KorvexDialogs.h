@@ -5,20 +5,40 @@
 #include "taskdialog/JSTypes.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // The product dialogs as the tray window uses them. User-interface thread only.
 namespace vx::dialogs {
 
-// The single decision dialog, or null until the first ShowPlimmDecisions created it.
+// Owns the single decision dialog: while an owner exists, the first ShowPlimmDecisions creates
+// the dialog in it, and the dialog goes with its owner (the tray window holds it, so no
+// dialog outlives the window or Qt). At most one owner exists at a time.
+class TDecisionDialogOwner {
+public:
+    TDecisionDialogOwner();
+    ~TDecisionDialogOwner();
+    TDecisionDialogOwner(const TDecisionDialogOwner&) = delete;
+    TDecisionDialogOwner& operator=(const TDecisionDialogOwner&) = delete;
+
+    TKorvexPlimmDecisionDialog* Dialog() const { return FDialog.get(); }
+    // The dialog, created with `onVerdict` as its verdict handler when there is none yet.
+    TKorvexPlimmDecisionDialog& EnsureDialog(TDecisionVerdictEvent onVerdict);
+    // Frees the dialog now; the next ShowPlimmDecisions creates a new one.
+    void FreeDialog() { FDialog.reset(); }
+
+private:
+    std::unique_ptr<TKorvexPlimmDecisionDialog> FDialog;
+};
+
+// The single decision dialog, or null while there is no owner or no ShowPlimmDecisions has
+// created it.
 TKorvexPlimmDecisionDialog* DecisionDialog();
-// Frees the decision dialog. It otherwise lives to the end of the process; whoever ends the
-// Qt application first calls this, so that no window outlives it.
-void FreeDecisionDialog();
 
 // Shows the pending decisions of `list` (not owned) from the first, creating the dialog with
 // `onVerdict` as its verdict handler on first use (later calls' handlers are not used). An
-// error is reported to the event log and goes no further. Returns true.
+// error, and a call without an owner, is reported to the event log and goes no further.
+// Returns true.
 bool ShowPlimmDecisions(decisions::TDecisionList* list, TDecisionVerdictEvent onVerdict);
 // Shows the current decision and navigation again; false when there is no dialog or it fails.
 bool RefreshPlimmDecisions();

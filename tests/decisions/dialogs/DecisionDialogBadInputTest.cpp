@@ -99,7 +99,7 @@ TEST_F(DecisionBadInput, WrongPlaceholdersShowTheErrorLines) {
     AddItems(1);
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.Name);
-        FreeDecisionDialog();
+        FDialogOwner.FreeDialog();
         decisions::RegisterDialogTexts(nullptr);
         LoadLanguage(testCase.Language);
         Notify();

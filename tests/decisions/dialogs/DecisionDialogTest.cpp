@@ -302,5 +302,33 @@ TEST_F(PlimmDecisionDialog, VerificationCheckBoxStartsChecked) {
     EXPECT_EQ(Form().VerificationCheckBox()->text(), QStringLiteral("Show this dialog again?"));
 }
 
+// The dialog lives in its owner: it goes with it, one owner exists at a time, and without one
+// a notification leaves no dialog behind, only an event-log entry.
+TEST(DecisionDialogOwner, TheDialogLivesAndGoesWithItsOwner) {
+    decisions::RegisterDialogTexts(nullptr);
+    const win::TEventLogRecorder events;
+    decisions::TDecisionList list;
+    list.Add({"item=x", "decisiontype=decision"});
+    {
+        TDecisionDialogOwner owner;
+        EXPECT_THROW(TDecisionDialogOwner(), Exception);
+        ShowPlimmDecisions(&list, {});
+        ASSERT_NE(DecisionDialog(), nullptr);
+        EXPECT_EQ(DecisionDialog(), owner.Dialog());
+        owner.FreeDialog();
+        EXPECT_EQ(DecisionDialog(), nullptr);
+        ShowPlimmDecisions(&list, {}); // created again on demand
+        EXPECT_TRUE(DecisionDialog() != nullptr && DecisionDialog()->Form()->isVisible());
+    }
+    EXPECT_EQ(DecisionDialog(), nullptr);
+    EXPECT_TRUE(events.Events().empty());
+    EXPECT_TRUE(ShowPlimmDecisions(&list, {}));
+    EXPECT_EQ(DecisionDialog(), nullptr);
+    ASSERT_EQ(events.Events().size(), 1u);
+    EXPECT_EQ(events.Events()[0].Strings,
+              (std::vector<std::string>{"AskPlimmDecisions", "the decision dialog has no owner"}));
+    decisions::FreeDialogTexts();
+}
+
 } // namespace
 } // namespace vx::dialogs

@@ -18,12 +18,13 @@ protected:
         QGuiApplication::setApplicationDisplayName(QStringLiteral("Korvex - Thornet 2 Tray"));
     }
     void TearDown() override {
-        FreeDecisionDialog();
+        FDialogOwner.FreeDialog();
         decisions::FreeDialogTexts();
         QGuiApplication::setApplicationDisplayName(QString());
     }
 
     win::TEventLogRecorder FEvents;
+    TDecisionDialogOwner FDialogOwner;
 };
 
 } // namespace vx::dialogs::test

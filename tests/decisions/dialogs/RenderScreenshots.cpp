@@ -18,6 +18,7 @@ using namespace vx;
 constexpr const char* DecisionFile = "decision-dialog.png";
 
 bool RenderDecisionDialog(const QDir& folder) {
+    const dialogs::TDecisionDialogOwner owner;
     decisions::TDecisionList list;
     list.Add({"decisiontype=information", "logclass=added",
               "item=C:\\Windows\\System32\\drivers\\etc\\hosts"});
@@ -34,7 +35,6 @@ bool RenderDecisionDialog(const QDir& folder) {
     }
     form->CustomButton(1)->click(); // Next: the second of three
     const bool saved = test::SaveScreenshot(*form, folder, DecisionFile);
-    dialogs::FreeDecisionDialog();
     return saved;
 }
 
