@@ -1,5 +1,6 @@
 #include "ServiceFixture.h"
 #include "httpservice/IntegrityToken.h"
+#include "support/CaseName.h"
 
 #include <regex>
 #include <thread>
@@ -182,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
         TDropCase{"HeaderLineOverTheLimit",
                   "GET /x HTTP/1.0\r\nX: " + std::string(8 * 1024, 'h') + "\r\n\r\n", false},
         TDropCase{"TooManyHeaderLines", "GET /x HTTP/1.0\r\n" + Headers(101) + "\r\n", false}),
-    [](const ::testing::TestParamInfo<TDropCase>& c) { return c.param.Name; });
+    vx::test::CaseName{});
 
 TEST_F(RequestTest, RequestsAtTheLimitsAreServed) {
     const std::string uri = "/" + std::string(64 * 1024 - 20, 'a');

@@ -1,5 +1,6 @@
 #include "platform/LocaleTime.h"
 
+#include "support/CaseName.h"
 #include "support/LocalTm.h"
 
 #include <cstdlib>
@@ -50,6 +51,7 @@ private:
 };
 
 struct TBiasCase {
+    const char* Name;
     const char* Rule;
     int Month;
     int Bias;
@@ -64,12 +66,14 @@ TEST_P(TimeZoneBiasTest, BiasIsMinutesWestIncludingDaylightSaving) {
     EXPECT_EQ(TimeZoneBias(std::mktime(&noon)), c.Bias);
 }
 
-INSTANTIATE_TEST_SUITE_P(Zones, TimeZoneBiasTest,
-                         ::testing::Values(TBiasCase{"UTC0", 1, 0},
-                                           TBiasCase{"CET-1CEST,M3.5.0,M10.5.0/3", 1, -60},
-                                           TBiasCase{"CET-1CEST,M3.5.0,M10.5.0/3", 7, -120},
-                                           TBiasCase{"NST3:30NDT,M3.2.0,M11.1.0", 1, 210},
-                                           TBiasCase{"IST-5:30", 6, -330}));
+INSTANTIATE_TEST_SUITE_P(
+    Zones, TimeZoneBiasTest,
+    ::testing::Values(TBiasCase{"UTC", "UTC0", 1, 0},
+                      TBiasCase{"CET_winter", "CET-1CEST,M3.5.0,M10.5.0/3", 1, -60},
+                      TBiasCase{"CEST_summer", "CET-1CEST,M3.5.0,M10.5.0/3", 7, -120},
+                      TBiasCase{"Newfoundland_half_hour", "NST3:30NDT,M3.2.0,M11.1.0", 1, 210},
+                      TBiasCase{"India_half_hour_east", "IST-5:30", 6, -330}),
+    vx::test::CaseName{});
 
 } // namespace
 } // namespace vx::win

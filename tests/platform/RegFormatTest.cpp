@@ -1,6 +1,7 @@
 #include "platform/RegFormat.h"
 
-#include <cctype>
+#include "support/CaseName.h"
+
 #include <string>
 #include <vector>
 
@@ -29,22 +30,10 @@ const TRegValue& ValueOf(const TRegHive& hive, const std::string& key, const std
     return value ? *value : missing;
 }
 
-// gtest names a case after its What text.
-template <typename TCase>
-std::string CaseName(const testing::TestParamInfo<TCase>& param) {
-    std::string name = param.param.What;
-    for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) {
-            c = '_';
-        }
-    }
-    return name;
-}
-
 struct TValueCase {
-    const char* What;
+    const char* Name;
     std::string Body; // lines after the header
-    std::string Name;
+    std::string ValueName;
     DWORD Type;
     std::vector<std::uint8_t> Data;
 };
@@ -55,7 +44,7 @@ TEST_P(RegValueParse, ReadsDataAsTheByteStringCallsSeeIt) {
     const auto& c = GetParam();
     const auto hive =
         ParseRegFile(V5 + "[HKEY_LOCAL_MACHINE\\Soft]\r\n" + c.Body, "HKEY_LOCAL_MACHINE");
-    const auto& value = ValueOf(hive, "Soft", c.Name);
+    const auto& value = ValueOf(hive, "Soft", c.ValueName);
     EXPECT_EQ(value.Type, c.Type);
     EXPECT_EQ(value.Data, c.Data);
 }
@@ -89,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
         TValueCase{"non-ASCII text", "\"u\"=\"gr\xC3\xBC\xC3\x9F\"\r\n", "u", REG_SZ,
                    Text("gr\xC3\xBC\xC3\x9F")},
         TValueCase{"later line wins", "\"a\"=\"1\"\r\n\"A\"=\"2\"\r\n", "a", REG_SZ, Text("2")}),
-    CaseName<TValueCase>);
+    vx::test::CaseName{});
 
 TEST(RegFormat, Regedit4KeepsStringTypesAsBytes) {
     const auto hive = ParseRegFile("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\S]\r\n"
@@ -144,7 +133,7 @@ TEST(RegFormat, DeletionsRemoveKeysAndValues) {
 }
 
 struct TErrorCase {
-    const char* What;
+    const char* Name;
     std::string File;
     int Line;
 };
@@ -155,9 +144,9 @@ TEST_P(RegParseError, NamesTheLineOfTheFault) {
     const auto& c = GetParam();
     try {
         ParseRegFile(c.File, "HKEY_LOCAL_MACHINE");
-        FAIL() << "parsed: " << c.What;
+        FAIL() << "parsed: " << c.Name;
     } catch (const ERegParse& e) {
-        EXPECT_EQ(e.Line(), c.Line) << c.What << ": " << e.what();
+        EXPECT_EQ(e.Line(), c.Line) << c.Name << ": " << e.what();
         EXPECT_FALSE(std::string(e.what()).empty());
     }
 }
@@ -181,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
         TErrorCase{"no equals", V5 + "[HKEY_LOCAL_MACHINE\\A]\r\n\"a\" \"b\"\r\n", 4},
         TErrorCase{"stray line", V5 + "[HKEY_LOCAL_MACHINE\\A]\r\nhello\r\n", 4},
         TErrorCase{"binary garbage", std::string("\x01\x02\x03\x00\xff", 5), 1}),
-    CaseName<TErrorCase>);
+    vx::test::CaseName{});
 
 TEST(RegFormat, AnEmptyFileIsAnEmptyHive) {
     const auto hive = ParseRegFile("", "HKEY_LOCAL_MACHINE");
