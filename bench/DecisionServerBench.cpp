@@ -25,7 +25,7 @@ namespace {
 using namespace vx;
 using namespace vx::decisions;
 
-constexpr std::size_t QueryLimit = 64 * 1024;
+constexpr std::size_t QueryLimit = std::size_t{64} * 1024;
 constexpr int PendingDecisions = 10000;
 
 // Resident memory of this process in KiB.

@@ -54,8 +54,8 @@ std::int32_t ParseThreatLevel(const std::string& text) {
         ++first;
     }
     std::int32_t value = 0;
-    const auto [End, Error] = std::from_chars(first, last, value);
-    if (text.empty() || Error != std::errc() || End != last) {
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (text.empty() || error != std::errc() || end != last) {
         return DefaultThreatLevel;
     }
     return value;

@@ -49,9 +49,10 @@ void TDialogTranslator::AddText(std::string_view key, std::string_view text) {
 void TDialogTranslator::LoadTexts(const i18n::TLanguageFile& ini) {
     for (std::string& line : FTexts) {
         try {
-            auto [Key, Default] = SplitLine(line);
-            std::string text = ini.ReadString(FSection, Key, Default);
-            line = Key + KeySeparator + text;
+            auto [key, fallback] = SplitLine(line);
+            std::string text = ini.ReadString(FSection, key, fallback);
+            line = key;
+            line.append(1, KeySeparator).append(text);
         } catch (const std::exception&) {
             // This text keeps its current value; the others are still read.
         }
@@ -60,8 +61,8 @@ void TDialogTranslator::LoadTexts(const i18n::TLanguageFile& ini) {
 
 void TDialogTranslator::SaveTexts(i18n::TLanguageFile& ini) const {
     for (const std::string& line : FTexts) {
-        const auto [Key, Text] = SplitLine(line);
-        ini.WriteString(FSection, Key, Text);
+        const auto [key, text] = SplitLine(line);
+        ini.WriteString(FSection, key, text);
     }
 }
 

@@ -18,8 +18,8 @@ bool IsUnreserved(unsigned char c) {
 
 bool ParseUnsigned32(const std::string& text, std::uint32_t& value) {
     std::uint32_t parsed = 0;
-    const auto [End, Error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    if (text.empty() || Error != std::errc() || End != text.data() + text.size()) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
         return false;
     }
     value = parsed;

@@ -40,7 +40,7 @@ TEscapesPresent FindEscapes(const std::string& text) {
             const int low = DigitIn(text[i + 2], upper);
             if (high >= 0 && low >= 0) {
                 (upper ? present.Upper : present.Lower)
-                    .set(static_cast<std::size_t>(high * 16 + low));
+                    .set(static_cast<std::size_t>(high) * 16 + static_cast<std::size_t>(low));
             }
         }
     }

@@ -38,8 +38,8 @@ bool ParseInt32(const std::string& text, int& value) {
         }
     }
     int parsed = 0;
-    auto [End, Error] = std::from_chars(first, last, parsed);
-    if (Error != std::errc() || End != last || first == last) {
+    auto [end, error] = std::from_chars(first, last, parsed);
+    if (error != std::errc() || end != last || first == last) {
         return false;
     }
     value = parsed;
@@ -122,7 +122,8 @@ bool TTransfer::EndOfHeaders() {
 
 bool TTransfer::Append(const char* data, std::size_t length) {
     const std::int64_t room = std::max<std::int64_t>(0, Client.FMaxBodySize - Client.FDownloaded);
-    const std::size_t taken = static_cast<std::size_t>(std::min<std::int64_t>(room, length));
+    const std::size_t taken =
+        static_cast<std::size_t>(std::min(room, static_cast<std::int64_t>(length)));
     Stream.append(data, taken);
     Client.FDownloaded += static_cast<std::int64_t>(taken);
     Client.Progress();

@@ -208,7 +208,7 @@ void TCustomHTTPDaemonThread::StartRequestThread(int socket) {
         // No thread could be made: the connection is closed unanswered.
         return;
     }
-    thread.release(); // it frees itself
+    static_cast<void>(thread.release()); // it frees itself
 }
 
 void TCustomHTTPDaemonThread::ExitProcess() {

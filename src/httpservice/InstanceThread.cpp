@@ -26,7 +26,7 @@ constexpr const char* HandlerFailedText = "Processing request %s failed (reason:
 
 constexpr int SocketTimeoutMs = 5000;
 constexpr int HeaderWriteWaitMs = 1000;
-constexpr std::size_t ReceiveChunk = 16 * 1024;
+constexpr std::size_t ReceiveChunk = std::size_t{16} * 1024;
 
 std::string StripBlanks(const std::string& text) {
     const auto first = text.find_first_not_of(' ');

@@ -12,10 +12,10 @@
 namespace vx::httpservice {
 
 // Request limits: a request over any of them is dropped like a malformed one.
-inline constexpr std::size_t MaxRequestLineLength = 64 * 1024;
-inline constexpr std::size_t MaxHeaderLineLength = 8 * 1024;
+inline constexpr std::size_t MaxRequestLineLength = std::size_t{64} * 1024;
+inline constexpr std::size_t MaxHeaderLineLength = std::size_t{8} * 1024;
 inline constexpr int MaxHeaderLines = 100;
-inline constexpr long MaxRequestBody = 1024 * 1024;
+inline constexpr long MaxRequestBody = 1024L * 1024;
 
 // Serves one accepted connection of a daemon (DaemonThread.h) with a minimal HTTP/1.0
 // exchange: one request line, header lines, an optional body (Content-Length), then one

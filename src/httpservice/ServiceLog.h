@@ -24,7 +24,7 @@ inline constexpr char LogLevelThreshold = '9';
 inline constexpr const char* LogFileName = "C:\\VXUpdate.log";
 // Once the file has reached this size it is moved to LogFileName + ".1" (replacing an older
 // one) and a new file begins.
-inline constexpr std::uintmax_t LogRotateSize = 16u * 1024u * 1024u;
+inline constexpr std::uintmax_t LogRotateSize = std::uintmax_t{16} * 1024 * 1024;
 
 // One leveled entry.
 struct TLogEntry {

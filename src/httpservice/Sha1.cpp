@@ -55,7 +55,7 @@ TSha1::TDigest TSha1::Final() {
 
 void TSha1::Block(const std::uint8_t* block) {
     std::uint32_t w[80];
-    for (int t = 0; t < 16; ++t) {
+    for (std::size_t t = 0; t < 16; ++t) {
         w[t] = (std::uint32_t{block[4 * t]} << 24) | (std::uint32_t{block[4 * t + 1]} << 16) |
                (std::uint32_t{block[4 * t + 2]} << 8) | std::uint32_t{block[4 * t + 3]};
     }

@@ -44,7 +44,7 @@ bool TTcpSocket::SetCork(bool on) {
 }
 
 bool TTcpSocket::SetTimeouts(int milliseconds) {
-    const timeval value{milliseconds / 1000, (milliseconds % 1000) * 1000};
+    const timeval value{milliseconds / 1000, static_cast<suseconds_t>(milliseconds % 1000) * 1000};
     return Check(::setsockopt(FHandle, SOL_SOCKET, SO_SNDTIMEO, &value, sizeof value) == 0 &&
                  ::setsockopt(FHandle, SOL_SOCKET, SO_RCVTIMEO, &value, sizeof value) == 0);
 }

@@ -9,7 +9,7 @@
 namespace vx::win {
 
 std::filesystem::path OpenMachine() {
-    const auto prefix = ResolvePrefixDir();
+    auto prefix = ResolvePrefixDir();
     EnsurePrefix(prefix, DefaultPrefixTemplate());
     RequirePrefix(prefix);
     InstallRegistryStore(std::make_shared<TRegistryStore>(prefix));

@@ -30,7 +30,7 @@ std::string MatchEntry(const fs::path& dir, const std::string& name) {
         return name;
     }
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const auto entry = it->path().filename().string();
+        auto entry = it->path().filename().string();
         if (SameText(entry, name)) {
             return entry;
         }

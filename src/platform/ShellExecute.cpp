@@ -119,6 +119,7 @@ bool ShellExecute(std::string_view file, std::string_view parameters, std::strin
         arguments.push_back(std::move(argument));
     }
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (auto& argument : arguments) {
         argv.push_back(argument.data());
     }

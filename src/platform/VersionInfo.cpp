@@ -16,7 +16,7 @@ namespace {
 // The root block: wLength, wValueLength, wType, the key L"VS_VERSION_INFO" with its NUL, then
 // padding to a 32-bit boundary and the fixed information.
 constexpr std::size_t BlockHeaderSize = 6;
-constexpr std::string_view RootKey{"VS_VERSION_INFO", 16}; // with the terminating NUL
+constexpr std::string_view RootKey{"VS_VERSION_INFO\0", 16}; // with the terminating NUL
 constexpr std::size_t FixedInfoOffset =
     (BlockHeaderSize + 2 * RootKey.size() + 3) & ~std::size_t{3};
 constexpr std::size_t FixedInfoSize = 13 * sizeof(DWORD);

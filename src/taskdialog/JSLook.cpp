@@ -32,7 +32,8 @@ QFont ToQFont(const TJSFontSettings& settings) {
 }
 
 QColor ToQColor(std::uint32_t rgb) {
-    return QColor::fromRgb((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    return QColor::fromRgb(static_cast<int>((rgb >> 16) & 0xFF),
+                           static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF));
 }
 
 QIcon StandardIcon(TTaskDialogIcon icon) {

@@ -30,10 +30,10 @@ TEST(CompanionProgramTest, EachAnnouncesItselfWithoutADesktop) {
     };
     for (const auto& environment : environments) {
         for (const auto& testCase : cases) {
-            const auto [Code, Output] = vx::test::TChildProcess::Run(
+            const auto [code, output] = vx::test::TChildProcess::Run(
                 fs::path(VX_BIN_DIR) / testCase.Program, {}, environment);
-            EXPECT_EQ(Code, 0) << testCase.Program;
-            EXPECT_EQ(Output, testCase.Line) << testCase.Program;
+            EXPECT_EQ(code, 0) << testCase.Program;
+            EXPECT_EQ(output, testCase.Line) << testCase.Program;
         }
     }
 }

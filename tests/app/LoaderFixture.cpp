@@ -163,7 +163,7 @@ std::vector<std::string> LoaderTest::OneCycle(TFirewall firewall) {
 }
 
 std::vector<std::string> LoaderTest::FullCycle() const {
-    return {"info 0 1 " VX_SCANLIB_VERSION,
+    return {std::string("info 0 1 ") + VX_SCANLIB_VERSION,
             "info 1 1 2026-12-01 08:30",
             "info 3 1 1234567",
             "status 0 1",

@@ -21,9 +21,9 @@ TEST_F(LoaderTest, ACycleMakesEightReportsInOrderOnTheUiThread) {
 
 TEST_F(LoaderTest, TheBrowserHelperDecidesWhetherAWorkingFirewallCounts) {
     const std::string expand =
-        "@=hex(2):" + vx::test::HexUtf16(std::string("C:\\Suite\\krvxbho.dll\0", 21)) + "\r\n";
+        "@=hex(2):" + vx::test::HexUtf16(std::string("C:\\Suite\\krvxbho.dll") + '\0') + "\r\n";
     const std::string unexpanded =
-        "@=hex(2):" + vx::test::HexUtf16(std::string("%SystemDrive%\\Suite\\krvxbho.dll\0", 33)) +
+        "@=hex(2):" + vx::test::HexUtf16(std::string("%SystemDrive%\\Suite\\krvxbho.dll") + '\0') +
         "\r\n";
     const std::string userClass = "[HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\"
                                   "{6A1F3C92-0D4E-4B7A-9E21-7C55D0A3B814}\\InprocServer32]\r\n" +

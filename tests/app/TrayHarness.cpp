@@ -99,24 +99,24 @@ TSimulatedSuite::TSimulatedSuite(const TStates& states) {
     health::TWebThreadTester probe;
     std::vector<TSimState> expected;
     std::vector<int> hanging;
-    for (const auto& [Name, State] : wanted) {
+    for (const auto& [name, state] : wanted) {
         TService service;
         service.Port = vx::test::FreeLoopbackPort();
-        if (State != TSimState::Down) {
+        if (state != TSimState::Down) {
             service.Behaviour = std::make_shared<suitesim::TSimBehaviour>();
-            service.Behaviour->ServiceName = Name;
-            service.Behaviour->Corrupt = State == TSimState::Corrupted;
-            service.Behaviour->Hang = State == TSimState::Hanging;
-            service.Behaviour->IsMonitor = Name == std::string("VXMonSvc");
+            service.Behaviour->ServiceName = name;
+            service.Behaviour->Corrupt = state == TSimState::Corrupted;
+            service.Behaviour->Hang = state == TSimState::Hanging;
+            service.Behaviour->IsMonitor = name == std::string("VXMonSvc");
             service.Daemon = StartThread<suitesim::TSimDaemon>(service.Port, service.Behaviour);
         }
-        if (State == TSimState::Working || State == TSimState::Corrupted) {
-            probe.AddTest(service.Port, Name, "");
-            expected.push_back(State);
-        } else if (State == TSimState::Hanging) {
+        if (state == TSimState::Working || state == TSimState::Corrupted) {
+            probe.AddTest(service.Port, name, "");
+            expected.push_back(state);
+        } else if (state == TSimState::Hanging) {
             hanging.push_back(service.Port);
         }
-        FServices.emplace_back(Name, std::move(service));
+        FServices.emplace_back(name, std::move(service));
     }
     // The daemons bind on their own threads.
     const bool ready = WaitUntil([&] {
@@ -146,9 +146,9 @@ TSimulatedSuite::~TSimulatedSuite() {
 }
 
 int TSimulatedSuite::MonitorPort() const {
-    for (const auto& [Name, Service] : FServices) {
-        if (Name == "VXMonSvc") {
-            return Service.Port;
+    for (const auto& [name, service] : FServices) {
+        if (name == "VXMonSvc") {
+            return service.Port;
         }
     }
     return 0;

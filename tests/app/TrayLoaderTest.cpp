@@ -91,10 +91,12 @@ TEST_F(TrayLoaderTest, FirstCycle) {
         QStringList Labels; // from the top
         QString ToolTip;
     };
-    const QStringList allWell{
-        "Scanner version: " VX_SCANLIB_VERSION,   "Last update: 2026-12-01 08:30",
-        "Database size: 1234567 patterns",        "On-Access protection: on",
-        "Antispyware & Antivirus protection: on", "Internet Explorer protection: on"};
+    const QStringList allWell{QStringLiteral("Scanner version: " VX_SCANLIB_VERSION),
+                              "Last update: 2026-12-01 08:30",
+                              "Database size: 1234567 patterns",
+                              "On-Access protection: on",
+                              "Antispyware & Antivirus protection: on",
+                              "Internet Explorer protection: on"};
     auto with = [&](int position, const char* text) {
         QStringList labels = allWell;
         labels[position] = QString::fromUtf8(text);
@@ -167,10 +169,10 @@ TEST_F(TrayLoaderTest, FirstCycle) {
 TEST_F(TrayLoaderTest, ReportsInTheCycleOrder) {
     Start({});
     ASSERT_TRUE(WaitForReports(8));
-    EXPECT_EQ(FWindow->Reports(),
-              (std::vector<std::string>{"info 0 1 " VX_SCANLIB_VERSION, "info 1 1 2026-12-01 08:30",
-                                        "info 3 1 1234567", "status 0 1", "status 1 1",
-                                        "status 2 1", "status 3 1", "status 4 1"}));
+    EXPECT_EQ(FWindow->Reports(), (std::vector<std::string>{
+                                      std::string("info 0 1 ") + VX_SCANLIB_VERSION,
+                                      "info 1 1 2026-12-01 08:30", "info 3 1 1234567", "status 0 1",
+                                      "status 1 1", "status 2 1", "status 3 1", "status 4 1"}));
 }
 
 // A decision arriving while the window waits for its loader to end, on its way out, must not

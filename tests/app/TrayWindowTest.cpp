@@ -430,7 +430,7 @@ TEST_F(TrayWindowTest, ShowStatusAndHide) {
 // each verdict goes to the monitor under the wait cursor and removes its decision.
 TEST_F(TrayWindowTest, DecisionsFromTheSocketAreAskedAndAnswered) {
     ASSERT_TRUE(WaitUntilServing());
-    auto add = [port = FDecisionPort](std::string query) {
+    auto add = [port = FDecisionPort](const std::string& query) {
         return std::async(std::launch::async, [port, query] {
             std::string reply;
             return suitesim::SendAddToTray(query, reply, port) ? reply : "failed: " + reply;

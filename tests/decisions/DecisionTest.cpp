@@ -1,6 +1,7 @@
 #include "decisions/DecisionList.h"
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 
 #include <gtest/gtest.h>
@@ -125,7 +126,7 @@ TEST(DecisionForms, DateTimeCountsDaysFrom1899InLocalTime) {
     std::tm local{};
     localtime_r(&now, &local);
     const double value = NowAsDateTime();
-    const double fraction = value - static_cast<long>(value);
+    const double fraction = value - std::floor(value);
     const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
     EXPECT_NEAR(fraction * 86400.0, seconds, 5.0);
     EXPECT_GT(value, 45000.0); // after 2023

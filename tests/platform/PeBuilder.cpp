@@ -101,7 +101,7 @@ TPeImageBytes BuildPeImage(const std::vector<TPeResource>& resources, bool pe32P
     const std::size_t directories = image.OptionalHeader + (pe32Plus ? 112 : 96);
     image.DirectoryCountField = directories - 4;
     Put32(bytes, image.DirectoryCountField, 16);
-    image.ResourceDirectoryField = directories + 2 * 8;
+    image.ResourceDirectoryField = directories + std::size_t{2} * 8;
     Put32(bytes, image.ResourceDirectoryField, SectionRva);
     Put32(bytes, image.ResourceDirectoryField + 4, static_cast<std::uint32_t>(offset));
 
@@ -154,7 +154,7 @@ TPeImageBytes BuildPeImage(const std::vector<TPeResource>& resources, bool pe32P
 }
 
 std::vector<std::uint8_t> VersionBlock(std::uint32_t fileVersionMS, std::uint32_t fileVersionLS) {
-    constexpr std::string_view key{"VS_VERSION_INFO", 16};
+    constexpr std::string_view key{"VS_VERSION_INFO\0", 16};
     constexpr std::size_t fixedOffset = 40;
     constexpr std::size_t length = fixedOffset + 52;
     std::vector<std::uint8_t> block(length, 0);

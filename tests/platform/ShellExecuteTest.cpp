@@ -84,7 +84,7 @@ protected:
     // The report script at `folder` (a folder of the prefix), executable.
     fs::path Script(const fs::path& folder, const char* name = "report.sh") const {
         fs::create_directories(folder);
-        const fs::path script = folder / name;
+        fs::path script = folder / name;
         std::ofstream(script) << ReportScript;
         fs::permissions(script, fs::perms::owner_all);
         return script;

@@ -270,7 +270,8 @@ TEST_F(VersionFileTest, TruncatedLibrariesHaveNoVersionUntilTheBlockIsWhole) {
         ASSERT_EQ(ImageVersion(part), "") << length;
     }
     // The file reader sees the same through the file's size.
-    const auto half = std::vector<std::uint8_t>(whole.begin(), whole.begin() + whole.size() / 2);
+    const auto half = std::vector<std::uint8_t>(
+        whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
     EXPECT_EQ(FileVersion(Write("half.dll", half)), "");
 }
 

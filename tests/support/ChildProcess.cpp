@@ -23,6 +23,7 @@ TChildProcess::TChildProcess(const std::filesystem::path& program,
     std::vector<std::string> argStore{program.string()};
     argStore.insert(argStore.end(), args.begin(), args.end());
     std::vector<char*> argv;
+    argv.reserve(argStore.size() + 1);
     for (auto& arg : argStore) {
         argv.push_back(arg.data());
     }
@@ -39,9 +40,11 @@ TChildProcess::TChildProcess(const std::filesystem::path& program,
     }
     std::vector<std::string> envStore;
     for (const auto& [name, value] : environment) {
-        envStore.push_back(name + "=" + value);
+        envStore.push_back(name);
+        envStore.back().append("=").append(value);
     }
     std::vector<char*> envp;
+    envp.reserve(envStore.size() + 1);
     for (auto& entry : envStore) {
         envp.push_back(entry.data());
     }

@@ -57,8 +57,8 @@ std::set<std::string> ParseServiceList(const std::string& list) {
 
 int ParseSeconds(const std::string& text) {
     int value = 0;
-    const auto [End, Error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || Error != std::errc() || End != text.data() + text.size() || value < 1 ||
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 ||
         value > MaxRaiseSeconds) {
         throw EUsage("--raise: '" + text + "' is not a number of seconds from 1 to 86400");
     }

@@ -55,6 +55,13 @@ HKEY OpenKey(HKEY parent, const std::string& path, REGSAM access) {
     return key;
 }
 
+// The full name of subkey `name` of the key named `parent`.
+std::string SubKeyName(const std::string& parent, const std::string& name) {
+    std::string full = parent;
+    full.append("\\").append(name);
+    return full;
+}
+
 std::string DisplayName(const std::string& name) {
     return name.empty() ? DefaultName : name;
 }
@@ -200,7 +207,7 @@ private:
         PrintValues(key, fullName);
         for (const std::string& name : SubKeys(key)) {
             const TKeyHandle sub(OpenKey(key, name, FRead));
-            PrintTree(sub.Get(), fullName + "\\" + name);
+            PrintTree(sub.Get(), SubKeyName(fullName, name));
         }
     }
 
@@ -212,7 +219,7 @@ private:
         }
         for (const std::string& name : SubKeys(key)) {
             const TKeyHandle sub(OpenKey(key, name, FRead));
-            SearchValue(sub.Get(), fullName + "\\" + name, matches);
+            SearchValue(sub.Get(), SubKeyName(fullName, name), matches);
         }
     }
 

@@ -98,8 +98,8 @@ void TKorvexPlimmDecisionDialog::SetLines(std::initializer_list<std::pair<int, Q
     while (changed.size() < ContentLineCount) {
         changed << QString();
     }
-    for (const auto& [Line, Text] : lines) {
-        changed[Line] = Text;
+    for (const auto& [line, text] : lines) {
+        changed[line] = text;
     }
     SetContent(changed);
 }
