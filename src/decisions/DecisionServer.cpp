@@ -113,7 +113,7 @@ std::string TPlimmDecisionServer::ServiceName() const {
 }
 
 int TPlimmDecisionServer::HandleRequest(const std::string& method, const std::string& uri,
-                                        const std::string& /*RemoteIP*/) {
+                                        const std::string& /*remoteIp*/) {
     FHeaders.clear();
     FResponseBody.clear();
     int status = StatusRejected;
