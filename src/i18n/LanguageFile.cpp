@@ -26,23 +26,10 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 bool ParseHex(std::string_view digits, std::int32_t& value) {
     std::uint64_t result = 0;
     for (const char c : digits) {
-        const int digit = HexDigit(c);
+        const int digit = win::HexDigit(c);
         if (digit < 0) {
             return false;
         }

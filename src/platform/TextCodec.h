@@ -19,6 +19,9 @@ std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text);
 std::string FoldCase(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);
 
+// The value of a hexadecimal digit of either case, -1 for any other character.
+int HexDigit(char c);
+
 // Hashing, equality and ordering of names under that folding, for containers of names.
 struct TFoldedHash {
     std::size_t operator()(std::string_view text) const;
