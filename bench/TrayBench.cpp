@@ -1,5 +1,6 @@
 // From a monitor's "/add" on the tray's port to the decision dialog on the screen, with the
-// real window, daemon and dialog (Qt offscreen).
+// real window, daemon and dialog (Qt offscreen); and what one notification costs the
+// user-interface thread while the dialog is shown, by the number of pending decisions.
 #include "app/FormPlimmTrayStatus.h"
 #include "app/QtUiThread.h"
 #include "decisions/DialogTexts.h"
@@ -10,6 +11,7 @@
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <ctime>
 #include <netinet/in.h>
 #include <stdlib.h>
 #include <string>
@@ -69,6 +71,50 @@ void BM_AddToVisibleDialog(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_AddToVisibleDialog)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
+double ThreadSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// One decision more while the dialog shows the first of state.range(0) pending ones: the CPU
+// time of the user-interface thread for the window's notification, as the daemon makes it
+// (the add itself happens on a request thread and is not counted).
+void BM_NotificationWhileShown(benchmark::State& state) {
+    vx::app::TTrayOptions options;
+    options.DecisionPort = vx::test::FreeLoopbackPort();
+    options.VerdictPort = vx::test::FreeLoopbackPort();
+    options.MakeLoader = [] { return std::unique_ptr<vx::app::TWelcomeInfoLoaderThread>(); };
+    vx::app::TFormPlimmTrayStatus window(options);
+    auto& list = window.DecisionDaemon().Decisions();
+    const auto pending = static_cast<int>(state.range(0));
+    const vx::decisions::TStrings fields{"module=Registry", "information=bench",
+                                         "item=HKLM\\Software\\Run\\Updater",
+                                         "decisiontype=decision", "logclass=changed"};
+    for (int i = 0; i < pending; ++i) {
+        list.Add(fields);
+    }
+    window.AskDecisions(list);
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        list.Add(fields);
+        const double start = ThreadSeconds();
+        window.AskDecisions(list);
+        state.SetIterationTime(ThreadSeconds() - start);
+        state.PauseTiming();
+        QCoreApplication::processEvents(); // paints, outside the measured work
+        list.Delete(list.Count() - 1);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_NotificationWhileShown)
+    ->Arg(1)
+    ->Arg(100)
+    ->Arg(10000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(200);
 
 } // namespace
 

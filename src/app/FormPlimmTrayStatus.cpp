@@ -1,5 +1,6 @@
 #include "app/FormPlimmTrayStatus.h"
 
+#include "decisions/dialogs/DialogText.h"
 #include "decisions/dialogs/KorvexDialogs.h"
 #include "health/ServiceTester.h"
 #include "health/SuiteServices.h"
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTextDocument>
 
 namespace vx::app {
 
@@ -44,6 +46,22 @@ constexpr const char* SystemScanProgram = "VXScan.exe";
 constexpr const char* FileScanProgram = "VXFiles.exe";
 constexpr const char* UpdateProgram = "VXUpdate.exe";
 constexpr const char* MainConsoleProgram = "VXMain.exe";
+constexpr const char* VerdictNotDeliveredTitle = "Verdict not delivered";
+constexpr const char* VerdictNotDeliveredText = "%1 for \"%2\" did not reach the monitor: %3";
+constexpr const char* VerdictNotDeliveredLine = "Verdict %1 for decision %2 (%3) not delivered: %4";
+constexpr const char* LiveProtectionNotChangedTitle = "Live Protection not changed";
+constexpr const char* LiveProtectionNotChangedText =
+    "Switching Live Protection %1 did not reach the monitor: %2";
+constexpr const char* LiveProtectionNotChangedLine = "Live Protection %1 not delivered: %2";
+constexpr const char* WordAllow = "Allow";
+constexpr const char* WordDeny = "Deny";
+constexpr const char* LineAllow = "allow";
+constexpr const char* LineDeny = "deny";
+constexpr const char* WordOn = "on";
+constexpr const char* WordOff = "off";
+constexpr int NotificationMilliseconds = 15000;
+// An item longer than this is shortened in the middle in a notification.
+constexpr qsizetype NotificationItemLength = 80;
 constexpr const char* ExitQuestion =
     "Closing this icon and menu will not stop system monitoring, changes will just happen "
     "without notice afterwards. To shut down the monitoring instead, disabled it by unchecking "
@@ -72,6 +90,16 @@ constexpr int LabelHeight = 16;
 constexpr int LabelTops[6] = {8, 24, 40, 64, 80, 96};
 constexpr QRect HideButtonRect(254, 120, 75, 25);
 constexpr int ExitYes = 6;
+
+// A decision's item as a notification names it: on one line, shortened in the middle.
+QString NotificationItem(const std::string& item) {
+    const QString text = dialogs::DialogValueText(item);
+    if (text.size() <= NotificationItemLength) {
+        return text;
+    }
+    const qsizetype half = NotificationItemLength / 2;
+    return text.left(half) + QChar(0x2026) + text.right(half);
+}
 
 void SetText(QLabel* label, const QString& text, bool bold) {
     label->setText(text);
@@ -151,6 +179,7 @@ void TFormPlimmTrayStatus::CreateTrayIcon() {
     aLiveProtection = AddAction("aLiveProtection", LiveProtectionCaption);
     aLiveProtection->setCheckable(true);
     aLiveProtection->setChecked(true);
+    connect(aLiveProtection, &QAction::triggered, this, [this] { aLiveProtectionExecute(); });
     aShowStatus = AddAction("aShowStatus", ShowStatusCaption);
     aExit = AddAction("aExit", ExitCaption);
     connect(aSystemScan, &QAction::triggered, this, [this] { aSystemScanExecute(); });
@@ -177,12 +206,17 @@ void TFormPlimmTrayStatus::CreateTrayIcon() {
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::DoubleClick) {
                     TrayIconDblClick();
+                } else if (reason == QSystemTrayIcon::Trigger) {
+                    TrayIconClick();
                 }
             });
     FTrayIcon->show();
 }
 
 void TFormPlimmTrayStatus::FormCreate() {
+    FMonitorSender = StartThread<decisions::TMonitorSender>(
+        FOptions.VerdictPort,
+        [this](const decisions::TMonitorFailure& failure) { ReportUndelivered(failure); });
     FDecisionDaemon =
         StartThread<decisions::TPlimmDecisionDaemon>(FOptions.VerdictPort, FOptions.DecisionPort);
     FDecisionDaemon->SetOnDecisionsChanged(
@@ -219,6 +253,7 @@ void TFormPlimmTrayStatus::FormDestroy() {
     FLoaderEvent.reset();
     FLoaderThread.reset();
     FHintLines.clear();
+    FMonitorSender.reset();
     FDecisionDaemon.reset();
 }
 
@@ -250,6 +285,12 @@ void TFormPlimmTrayStatus::ShowServiceStatus(std::uint8_t index, std::uint8_t st
     }
     const std::array<QLabel*, 4> labels{labelLastUpdate, labelStatusScanner, labelStatusPlimmLounge,
                                         labelStatusIE};
+    // The three protections, in the order of TProtectionStatuses, by service index.
+    constexpr std::array<int, 5> protectionOfService{-1, 1, 0, 2, -1};
+    if (const int protection = protectionOfService[index]; protection >= 0) {
+        FProtections[static_cast<std::size_t>(protection)] = status;
+        UpdateTrayIcon();
+    }
     if (index < labels.size() && status >= health::tsWorking && status <= health::tsCorrupted) {
         const auto& texts = ServiceLabelTexts[index];
         const char* text = status == health::tsWorking       ? texts.Working
@@ -273,18 +314,72 @@ void TFormPlimmTrayStatus::AskDecisions(decisions::TDecisionList& list) {
     dialogs::ShowPlimmDecisions(
         &list, [this](int index, bool allow) { ApplyDecisionVerdict(index, allow); });
     dialogs::RefreshPlimmDecisions();
+    UpdateTrayIcon();
 }
 
 void TFormPlimmTrayStatus::ApplyDecisionVerdict(int index, bool allow) {
     auto& list = FDecisionDaemon->Decisions();
-    // Taken before messages run: whatever they change, the verdict is for this decision.
     const auto decision = index >= 0 && index < list.Count() ? list.Items(index) : nullptr;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); // draws the cursor
-    if (decision) {
-        list.ApplyVerdict(decision, allow);
+    if (!decision) {
+        return;
     }
-    QApplication::restoreOverrideCursor();
+    // The decision goes at once, whatever becomes of its verdict, and the verdict goes out on
+    // the sender's thread: the user interface never waits for the monitor.
+    list.Remove(*decision);
+    FMonitorSender->Send(
+        decisions::TMonitorRequest::Verdict(decision->DecisionID, allow, decision->Item));
+    UpdateTrayIcon();
+}
+
+void TFormPlimmTrayStatus::TrayIconClick() {
+    auto& list = FDecisionDaemon->Decisions();
+    if (list.Count() > 0) {
+        dialogs::BringUpPlimmDecisions(
+            &list, [this](int index, bool allow) { ApplyDecisionVerdict(index, allow); });
+    }
+}
+
+void TFormPlimmTrayStatus::aLiveProtectionExecute() {
+    FMonitorSender->Send(decisions::TMonitorRequest::LiveProtection(aLiveProtection->isChecked()));
+}
+
+void TFormPlimmTrayStatus::UpdateTrayIcon() {
+    const TTrayIconState state =
+        TrayIconStateFor(FDecisionDaemon->Decisions().Count(), FProtections);
+    if (state != FIconState) {
+        FIconState = state;
+        FTrayIcon->setIcon(RenderTrayIcon(state));
+    }
+}
+
+void TFormPlimmTrayStatus::ReportUndelivered(const decisions::TMonitorFailure& failure) {
+    const QString reason = QString::fromStdString(failure.Reason).trimmed();
+    const auto& request = failure.Request;
+    if (request.Kind == decisions::TMonitorRequest::rkVerdict) {
+        const QString item = NotificationItem(request.Item);
+        Notify(VerdictNotDeliveredTitle,
+               QString(VerdictNotDeliveredText)
+                   .arg(request.Allow ? WordAllow : WordDeny, item, reason));
+        FDecisionDaemon->AddLogLine(QString(VerdictNotDeliveredLine)
+                                        .arg(request.Allow ? LineAllow : LineDeny)
+                                        .arg(request.DecisionId)
+                                        .arg(item, reason)
+                                        .toStdString());
+    } else {
+        const char* state = request.Enabled ? WordOn : WordOff;
+        Notify(LiveProtectionNotChangedTitle,
+               QString(LiveProtectionNotChangedText).arg(state, reason));
+        FDecisionDaemon->AddLogLine(
+            QString(LiveProtectionNotChangedLine).arg(state, reason).toStdString());
+    }
+}
+
+void TFormPlimmTrayStatus::Notify(const QString& title, const QString& message) {
+    // Names and reasons are data: where the desktop would read them as markup, they are
+    // escaped to show as written.
+    FTrayIcon->showMessage(title, Qt::mightBeRichText(message) ? message.toHtmlEscaped() : message,
+                           QSystemTrayIcon::Warning, NotificationMilliseconds);
+    emit Notified(title, message);
 }
 
 void TFormPlimmTrayStatus::StartCompanion(const char* fileName) {

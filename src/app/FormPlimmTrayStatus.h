@@ -1,8 +1,10 @@
 #pragma once
 
+#include "app/TrayIconLook.h"
 #include "app/WelcomeInfoLoaderThread.h"
 #include "app/WelcomeInfoSink.h"
 #include "decisions/DecisionServer.h"
+#include "decisions/MonitorSender.h"
 #include "decisions/dialogs/KorvexDialogs.h"
 #include "platform/NamedEvent.h"
 #include "platform/WorkerThread.h"
@@ -34,7 +36,12 @@ struct TTrayOptions {
 
 // The program's main window: the tray icon with its menu, the status window with the scanner
 // version, the last update, the database size and three protection states, and the tooltip
-// summing up the suite's services. It owns the decision daemon and the status loader.
+// summing up the suite's services. It owns the decision daemon, the status loader and the
+// sender of the user's requests to the monitor (verdicts, Live Protection), so that the user
+// interface never waits for the monitor; a request that is not delivered is reported in a
+// notification and in the decision service's line log. The tray icon shows the number of
+// pending decisions as a badge and a warning form while a protection is down; a click on it
+// brings up the decision dialog while decisions are pending.
 // Created hidden; every operation runs on the UI thread.
 class TFormPlimmTrayStatus : public QWidget, public TWelcomeInfoSink {
     Q_OBJECT
@@ -46,6 +53,7 @@ public:
     void ShowServiceStatus(std::uint8_t index, std::uint8_t status) override;
 
     void AskDecisions(decisions::TDecisionList& list);
+    // Removes the decision at `index` at once and hands the verdict to the sender.
     void ApplyDecisionVerdict(int index, bool allow);
 
     QSystemTrayIcon& TrayIcon() const { return *FTrayIcon; }
@@ -54,10 +62,14 @@ public:
     const QStringList& HintLines() const { return FHintLines; }
     const std::array<int, 5>& HintLineOfService() const { return FHintLineOfService; }
     decisions::TPlimmDecisionDaemon& DecisionDaemon() const { return *FDecisionDaemon; }
+    decisions::TMonitorSender& MonitorSender() const { return *FMonitorSender; }
+    const TTrayIconState& TrayIconState() const { return FIconState; }
 
 signals:
     // The user confirmed Exit: the program ends.
     void ExitConfirmed();
+    // A notification went to the desktop through the tray icon.
+    void Notified(const QString& title, const QString& message);
 
 protected:
     // The title bar offers no close button; a close request from elsewhere (the window
@@ -77,6 +89,12 @@ private:
     void aFileScanExecute();
     void aUpdateExecute();
     void TrayIconDblClick();
+    // A single click (Trigger on XEmbed hosts, Activate on StatusNotifierItem hosts).
+    void TrayIconClick();
+    void aLiveProtectionExecute();
+    void UpdateTrayIcon();
+    void ReportUndelivered(const decisions::TMonitorFailure& failure);
+    void Notify(const QString& title, const QString& message);
     void aShowStatusExecute();
     void bnCloseClick();
     void aExitExecute();
@@ -101,11 +119,14 @@ private:
     QAction* aShowStatus = nullptr;
     QAction* aExit = nullptr;
 
+    TThreadPtr<decisions::TMonitorSender> FMonitorSender;
     TThreadPtr<decisions::TPlimmDecisionDaemon> FDecisionDaemon;
     std::unique_ptr<TWelcomeInfoLoaderThread> FLoaderThread;
     std::shared_ptr<win::TEvent> FLoaderEvent;
     QStringList FHintLines;
     std::array<int, 5> FHintLineOfService{};
+    TProtectionStatuses FProtections{};
+    TTrayIconState FIconState;
 };
 
 } // namespace vx::app

@@ -10,6 +10,7 @@ constexpr const char* const FieldDecisionID = "decisionid";
 constexpr const char* const FieldDecision = "decision";
 constexpr const char* const WordAllow = "allow";
 constexpr const char* const WordDeny = "deny";
+constexpr const char* const FieldEnabled = "enabled";
 
 bool IsUnreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -26,6 +27,24 @@ bool ParseUnsigned32(const std::string& text, std::uint32_t& value) {
     return true;
 }
 
+// The key=value fields of `path`'s query when the path before "?" is `command`; false
+// without a query or for another command.
+bool QueryFields(const std::string& path, const char* command, TStrings& fields) {
+    const auto question = path.find('?');
+    if (question == std::string::npos || path.compare(0, question, command) != 0) {
+        return false;
+    }
+    std::size_t start = question + 1;
+    while (true) {
+        const auto amp = path.find('&', start);
+        fields.push_back(path.substr(start, amp - start));
+        if (amp == std::string::npos) {
+            return true;
+        }
+        start = amp + 1;
+    }
+}
+
 } // namespace
 
 std::string VerdictPath(std::uint32_t id, bool allow) {
@@ -38,19 +57,9 @@ bool IsRefusal(const std::string& reply) {
 }
 
 bool ParseVerdictPath(const std::string& path, std::uint32_t& id, bool& allow) {
-    const auto question = path.find('?');
-    if (path.substr(0, question) != VerdictCommand || question == std::string::npos) {
-        return false;
-    }
     TStrings fields;
-    std::size_t start = question + 1;
-    while (true) {
-        const auto amp = path.find('&', start);
-        fields.push_back(path.substr(start, amp - start));
-        if (amp == std::string::npos) {
-            break;
-        }
-        start = amp + 1;
+    if (!QueryFields(path, VerdictCommand, fields)) {
+        return false;
     }
     std::uint32_t parsedId = 0;
     if (!HasKey(fields, FieldDecisionID) ||
@@ -63,6 +72,23 @@ bool ParseVerdictPath(const std::string& path, std::uint32_t& id, bool& allow) {
     }
     id = parsedId;
     allow = word == WordAllow;
+    return true;
+}
+
+std::string LiveProtectionPath(bool enabled) {
+    return std::string(LiveProtectionCommand) + "?" + FieldEnabled + "=" + (enabled ? "1" : "0");
+}
+
+bool ParseLiveProtectionPath(const std::string& path, bool& enabled) {
+    TStrings fields;
+    if (!QueryFields(path, LiveProtectionCommand, fields) || !HasKey(fields, FieldEnabled)) {
+        return false;
+    }
+    const std::string value = ValueOf(fields, FieldEnabled);
+    if (value != "0" && value != "1") {
+        return false;
+    }
+    enabled = value == "1";
     return true;
 }
 

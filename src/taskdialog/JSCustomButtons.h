@@ -3,6 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include <QKeySequence>
+#include <QList>
 #include <QString>
 
 namespace vx::taskdialog {
@@ -18,6 +20,13 @@ public:
     bool Visible = true;
     bool Default = false;
     bool Cancel = false;
+    // A button that must only ever be pressed on purpose: it takes no keyboard focus, and it
+    // ignores all input (it shows disabled) for the dialog's InputDelay after the window is
+    // shown, after it becomes the active window and after each RestartInputDelay.
+    bool Guarded = false;
+    // Keys that press the button while the window is active, as a click would; a disabled
+    // button ignores them. Set before the window is built.
+    QList<QKeySequence> Shortcuts;
 
     int Value() const { return FValue; }
     bool Enabled() const { return FEnabled; }

@@ -47,10 +47,14 @@ TJSDialog::~TJSDialog() {
     delete FForm.data();
 }
 
-void TJSDialog::SetContent(const QStringList& lines) {
+void TJSDialog::SetContent(const QStringList& lines, const QStringList& wholeLines) {
+    if (lines == FContent && wholeLines == FContentWhole) {
+        return;
+    }
     FContent = lines;
+    FContentWhole = wholeLines;
     if (FForm) {
-        FForm->UpdateTexts();
+        FForm->UpdateContent();
     }
 }
 
@@ -58,17 +62,37 @@ void TJSDialog::SetContentLine(int index, const QString& text) {
     if (index < 0 || index >= FContent.size()) {
         throw EJSDialogError(Format(ContentIndexError, index));
     }
+    if (FContent[index] == text) {
+        return;
+    }
     FContent[index] = text;
     if (FForm) {
-        FForm->UpdateTexts();
+        FForm->UpdateContent();
     }
 }
 
 void TJSDialog::SetInstructionText(const QString& text) {
+    if (FInstruction.Text == text) {
+        return;
+    }
     FInstruction.Text = text;
     if (FForm) {
-        FForm->UpdateTexts();
+        FForm->UpdateInstruction();
     }
+}
+
+void TJSDialog::BuildForm(bool modal) {
+    if (FForm) {
+        // A modeless window closed earlier: built again from the current properties. It may
+        // still be inside its own click handler, so it goes when control returns to the loop.
+        FForm->Detach();
+        FForm->deleteLater();
+        FForm.clear();
+    }
+    // A modeless window lives on across Executes: it takes no parent whose end would take
+    // it along.
+    FForm = new TJSTaskDialogForm(*this, modal ? ModalParent() : nullptr);
+    FForm->PlaceWindow();
 }
 
 int TJSDialog::Execute() {
@@ -78,18 +102,8 @@ int TJSDialog::Execute() {
         FForm->activateWindow();
         return ExecuteShown;
     }
-    if (FForm) {
-        // A modeless window closed earlier: built again from the current properties. It may
-        // still be inside its own click handler, so it goes when control returns to the loop.
-        FForm->Detach();
-        FForm->deleteLater();
-        FForm.clear();
-    }
     const bool modal = DialogOptions.Contains(doModal);
-    // A modeless window lives on across Executes: it takes no parent whose end would take
-    // it along.
-    FForm = new TJSTaskDialogForm(*this, modal ? ModalParent() : nullptr);
-    FForm->PlaceWindow();
+    BuildForm(modal);
     if (!modal) {
         FForm->show();
         FForm->raise();
@@ -100,6 +114,26 @@ int TJSDialog::Execute() {
     FForm->exec();
     delete FForm.data();
     return FModalResult;
+}
+
+bool TJSDialog::ShowWithoutActivating() {
+    const bool wasHidden = !FForm || !FForm->isVisible();
+    if (wasHidden) {
+        BuildForm(false);
+        FForm->setAttribute(Qt::WA_ShowWithoutActivating);
+        FForm->show();
+    }
+    if (!FForm->isActiveWindow()) {
+        FForm->raise();
+        QApplication::alert(FForm);
+    }
+    return wasHidden;
+}
+
+void TJSDialog::RestartInputDelay() {
+    if (FForm) {
+        FForm->RestartInputDelay();
+    }
 }
 
 bool TJSDialog::VerificationChecked() const {

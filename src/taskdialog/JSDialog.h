@@ -115,18 +115,25 @@ public:
     bool UseDefaultFonts = true;
     bool AllowCancel = true;
     bool AllowMinimize = false;
+    // How long Guarded custom buttons ignore input (milliseconds; 0: not at all).
+    int InputDelay = 0;
     TControlClickEvent OnControlClick;
     THyperlinkClickEvent OnHyperlinkClick;
 
-    // Content: one paragraph per line. Changes show at once on a shown window.
+    // Content: one paragraph per line. Changes show at once on a shown window; setting the
+    // same lines again changes nothing. `wholeLines` gives, for a line that is shown
+    // shortened, the whole line as plain text: the line's tooltip and what Ctrl+C copies
+    // (empty or missing for lines shown whole).
     const QStringList& Content() const { return FContent; }
-    void SetContent(const QStringList& lines);
+    const QStringList& ContentWholeLines() const { return FContentWhole; }
+    void SetContent(const QStringList& lines, const QStringList& wholeLines = {});
     // Raises EJSDialogError for a line outside 0 .. count - 1.
     void SetContentLine(int index, const QString& text);
 
     const TInstructionOptions& Instruction() const { return FInstruction; }
     TInstructionOptions& Instruction() { return FInstruction; }
-    // Shows at once on a shown window.
+    // Shows at once on a shown window; the window is laid out again only when the
+    // instruction's height changed.
     void SetInstructionText(const QString& text);
 
     // Shows the dialog. A window that exists and is visible is only brought to the front
@@ -134,6 +141,16 @@ public:
     // and is freed afterwards, and Execute returns the modal result; without it the window
     // shows modelessly and Execute returns -1.
     int Execute();
+
+    // For a modeless dialog whose showing the user did not ask for (a notification): shows
+    // the window, or brings a shown one to the front, without activating it, so the keyboard
+    // stays where the user is typing, and marks it as wanting the user's attention. Returns
+    // true when the window was hidden until now.
+    bool ShowWithoutActivating();
+
+    // Guarded custom buttons ignore input for InputDelay from now on (for example when the
+    // window starts showing something else).
+    void RestartInputDelay();
 
     // Set when a button is clicked or the window is closed.
     int ModalResult() const { return FModalResult; }
@@ -156,8 +173,11 @@ private:
     void LinkClicked(const QString& target);
     void CustomButtonChanged(const TJSCustomButton& button);
     void FormClosing(bool verificationState);
+    // Builds a new window from the properties, dropping a hidden one; shows nothing.
+    void BuildForm(bool modal);
 
     QStringList FContent;
+    QStringList FContentWhole;
     TInstructionOptions FInstruction;
     int FModalResult = 0;
     bool FVerificationState = false;

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace vx::taskdialog {
 namespace {
@@ -216,12 +217,15 @@ void TJSTaskDialogForm::LayoutForm() {
             hasContent ? contentTop + contentHeight : instructionTop + instructionHeight;
         return std::max(textBottom, instructionTop + iconHeight) + Scaled(BodyBottomGap);
     };
-    // A content too long for the screen scrolls inside its view.
+    // A content too long for the screen scrolls inside its view; one that fits never shows
+    // a scroll bar (which, once shown, would narrow the text and keep itself needed).
     const int excess = bodyBottom() + barHeight + footerHeight - maxHeight;
-    if (excess > 0 && hasContent) {
+    const bool cut = excess > 0 && hasContent;
+    if (cut) {
         contentHeight -=
             std::min(excess, std::max(0, contentHeight - Scaled(MinimumContentHeight)));
     }
+    FContent->setVerticalScrollBarPolicy(cut ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
 
     if (FMainIcon != nullptr) {
         FMainIcon->setGeometry(Scaled(Margin), instructionTop, iconWidth, iconHeight);
@@ -238,10 +242,25 @@ void TJSTaskDialogForm::LayoutForm() {
         FFooterText->setGeometry(Scaled(Margin), Scaled(FooterPadding), footerTextWidth,
                                  footerTextHeight);
     }
+    const QSize before = size();
     setFixedSize(width, barTop + barHeight + footerHeight);
     if (isVisible()) {
-        KeepOnScreen(); // a window that grew stays on the screen
+        // A window that changed its size is placed again (centred, as it was); one that did
+        // not still stays on the screen.
+        if (size() != before) {
+            FPlacementRetries = 0;
+            PlaceWindow();
+        } else {
+            KeepOnScreen();
+        }
     }
+}
+
+QMargins TJSTaskDialogForm::FrameMargins() const {
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
 }
 
 void TJSTaskDialogForm::KeepOnScreen() {
@@ -271,9 +290,18 @@ void TJSTaskDialogForm::PlaceWindow() {
     case dpDesigned:
         return;
     }
-    QRect frame(QPoint(0, 0), size());
-    frame.moveCenter(center);
-    move(InsideArea(frame, area));
+    // The whole window is placed, frame included, at the size last set: the window system
+    // tells the frame some time after the window is shown and may take a size late, so a
+    // shown window is looked at for a while and placed again (CheckPlacement).
+    FPlacedFrame = FrameMargins();
+    FPlacedRect = QRect(QPoint(0, 0), size().grownBy(FPlacedFrame));
+    FPlacedRect.moveCenter(center);
+    FPlacedRect.moveTopLeft(InsideArea(FPlacedRect, area));
+    move(FPlacedRect.topLeft());
+    FPlacedClock.start();
+    if (isVisible()) {
+        FSettleTimer->start();
+    }
 }
 
 } // namespace vx::taskdialog

@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
 #include <QUrl>
 
 namespace vx::taskdialog {
@@ -26,6 +28,8 @@ constexpr const char* HeadingContent = "[Content]";
 constexpr const char* HeadingFooter = "[Footer]";
 constexpr const char* CheckedBox = "[x] ";
 constexpr const char* UncheckedBox = "[ ] ";
+// How often the window's place is looked at while the window system settles it.
+constexpr int SettleTick = 50;
 
 QColor OrRole(const QColor& color, QPalette::ColorRole role) {
     return color.isValid() ? color : QApplication::palette().color(role);
@@ -54,6 +58,16 @@ TJSTaskDialogForm::TJSTaskDialogForm(TJSDialog& dialog, QWidget* parent)
     colors.setColor(QPalette::Window, OrRole(dialog.Color, QPalette::Base));
     setPalette(colors);
     setFont(ToQFont(dialog.UseDefaultFonts ? TJSDefaultFonts()[dfText] : dialog.Font));
+
+    FSettleTimer = new QTimer(this);
+    FSettleTimer->setInterval(SettleTick);
+    connect(FSettleTimer, &QTimer::timeout, this, [this] { CheckPlacement(); });
+    FInputDelayTimer = new QTimer(this);
+    FInputDelayTimer->setSingleShot(true);
+    connect(FInputDelayTimer, &QTimer::timeout, this, [this] {
+        FInputDelayed = false;
+        UpdateCustomButtons();
+    });
 
     BuildHeader();
     BuildBody();
@@ -159,7 +173,16 @@ void TJSTaskDialogForm::BuildButtonBar() {
         button->setObjectName(QStringLiteral("CustomButton%1").arg(index));
         button->setVisible(item.Visible);
         button->setEnabled(item.Enabled());
+        if (item.Guarded) {
+            // Space or Return can then never press it by accident.
+            button->setFocusPolicy(Qt::NoFocus);
+        }
         connect(button, &QPushButton::clicked, this, [this, index] { CustomButtonClicked(index); });
+        for (const QKeySequence& keys : item.Shortcuts) {
+            auto* shortcut = new QShortcut(keys, this);
+            connect(shortcut, &QShortcut::activated, this,
+                    [this, index] { CustomShortcut(index); });
+        }
         FCustomButtons.push_back(button);
         if (item.Default && defaultButton == nullptr) {
             defaultButton = button;
@@ -187,7 +210,9 @@ void TJSTaskDialogForm::BuildButtonBar() {
     }
     if (defaultButton != nullptr) {
         defaultButton->setDefault(true);
-        defaultButton->setFocus();
+        if (defaultButton->focusPolicy() != Qt::NoFocus) {
+            defaultButton->setFocus();
+        }
     }
 }
 
@@ -234,15 +259,77 @@ void TJSTaskDialogForm::UpdateTexts() {
     const QString& instruction = FDialog->Instruction().Text;
     FInstruction->setHtml(MarkupToHtml(instruction));
     FInstruction->setVisible(!instruction.isEmpty());
-    FContent->setHtml(MarkupLinesToHtml(FDialog->Content()));
-    FContent->setVisible(!FDialog->Content().isEmpty());
+    ShowContent();
     LayoutForm();
+}
+
+void TJSTaskDialogForm::UpdateInstruction() {
+    if (FDialog == nullptr) {
+        return;
+    }
+    const QString& instruction = FDialog->Instruction().Text;
+    const bool wasVisible = !FInstruction->isHidden();
+    FInstruction->setHtml(MarkupToHtml(instruction));
+    FInstruction->setVisible(!instruction.isEmpty());
+    // Most changes (a position "(2/3)" becoming "(2/4)") keep the height: then nothing
+    // else moves.
+    if (wasVisible != !FInstruction->isHidden() ||
+        FInstruction->HeightForWidth(FInstruction->width()) != FInstruction->height()) {
+        LayoutForm();
+    }
+}
+
+void TJSTaskDialogForm::UpdateContent() {
+    if (FDialog == nullptr) {
+        return;
+    }
+    ShowContent();
+    LayoutForm();
+}
+
+void TJSTaskDialogForm::ShowContent() {
+    const QStringList& lines = FDialog->Content();
+    const QStringList& whole = FDialog->ContentWholeLines();
+    FContent->setHtml(MarkupLinesToHtml(lines));
+    FContent->setVisible(!lines.isEmpty());
+    // A line with line breaks of its own spans several rows of the view.
+    QStringList rowTips;
+    for (qsizetype line = 0; line < lines.size(); ++line) {
+        const auto rows = MarkupToPlainText(lines[line]).count(u'\n') + 1;
+        for (qsizetype row = 0; row < rows; ++row) {
+            rowTips << whole.value(line);
+        }
+    }
+    FContent->SetRowToolTips(rowTips);
 }
 
 void TJSTaskDialogForm::UpdateCustomButton(int index) {
     QPushButton* button = CustomButton(index);
     if (FDialog != nullptr && button != nullptr) {
-        button->setEnabled(FDialog->CustomButtons.Items(index).Enabled());
+        const TJSCustomButton& item = FDialog->CustomButtons.Items(index);
+        button->setEnabled(item.Enabled() && !(item.Guarded && FInputDelayed));
+    }
+}
+
+void TJSTaskDialogForm::UpdateCustomButtons() {
+    for (int index = 0; index < static_cast<int>(FCustomButtons.size()); ++index) {
+        UpdateCustomButton(index);
+    }
+}
+
+void TJSTaskDialogForm::RestartInputDelay() {
+    if (FDialog == nullptr || FDialog->InputDelay <= 0) {
+        return;
+    }
+    FInputDelayed = true;
+    UpdateCustomButtons();
+    FInputDelayTimer->start(FDialog->InputDelay);
+}
+
+void TJSTaskDialogForm::CustomShortcut(int index) {
+    QPushButton* button = CustomButton(index);
+    if (button != nullptr && button->isVisible() && button->isEnabled()) {
+        button->click();
     }
 }
 
@@ -317,7 +404,35 @@ void TJSTaskDialogForm::closeEvent(QCloseEvent* event) {
 
 void TJSTaskDialogForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    KeepOnScreen(); // now the frame's size is known
+    FPlacementRetries = 0;
+    PlaceWindow(); // again: the frame's size may be known now
+    RestartInputDelay();
+}
+
+void TJSTaskDialogForm::CheckPlacement() {
+    // For a short while after a placement, a frame the window system has told since, or a
+    // place or size it gave other than the one asked for, places the window again.
+    constexpr qint64 SettleMilliseconds = 1000;
+    constexpr int MaxRetries = 4;
+    if (!isVisible() || FPlacedClock.elapsed() > SettleMilliseconds) {
+        FSettleTimer->stop();
+        return;
+    }
+    const QRect outer = frameGeometry();
+    if ((FrameMargins() != FPlacedFrame || outer != FPlacedRect) &&
+        FPlacementRetries < MaxRetries) {
+        ++FPlacementRetries;
+        PlaceWindow();
+    }
+}
+
+void TJSTaskDialogForm::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // Coming to the front under the user's hand: what was clicked or typed to get here must
+    // not press a guarded button.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        RestartInputDelay();
+    }
 }
 
 void TJSTaskDialogForm::keyPressEvent(QKeyEvent* event) {
@@ -358,8 +473,10 @@ QString TJSTaskDialogForm::ClipboardText() const {
     }
     if (!FDialog->Content().isEmpty()) {
         QStringList lines;
-        for (const QString& line : FDialog->Content()) {
-            lines << MarkupToPlainText(line);
+        const QStringList& whole = FDialog->ContentWholeLines();
+        for (qsizetype line = 0; line < FDialog->Content().size(); ++line) {
+            const QString& full = whole.value(line);
+            lines << (full.isEmpty() ? MarkupToPlainText(FDialog->Content()[line]) : full);
         }
         addSection(HeadingContent, lines.join(u'\n'));
     }

@@ -6,11 +6,15 @@
 #include <vector>
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QMargins>
+#include <QRect>
 
 class QAbstractButton;
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace vx::taskdialog {
 
@@ -23,7 +27,10 @@ class TJSTextView;
 //
 // A click sets the dialog's modal result, runs its OnControlClick and closes the window
 // unless the handler set Handled. The close box gives 2, Escape clicks the cancel button,
-// Help never closes, Ctrl+C copies the dialog as plain text.
+// Help never closes, Ctrl+C copies the dialog as plain text. Guarded custom buttons take no
+// focus and ignore input for the dialog's InputDelay after the window is shown, after it
+// becomes active and after RestartInputDelay. The window is never taller than the screen's
+// available area, and it is centred again whenever its size changes while it is shown.
 class TJSTaskDialogForm : public QDialog {
     Q_OBJECT
 public:
@@ -35,9 +42,18 @@ public:
 
     // Shows the dialog's current instruction and content, and lays the window out again.
     void UpdateTexts();
+    // Shows the dialog's current instruction; lays the window out again only when its height
+    // changed.
+    void UpdateInstruction();
+    // Shows the dialog's current content and lays the window out again.
+    void UpdateContent();
+    // Guarded custom buttons ignore input for the dialog's InputDelay from now on.
+    void RestartInputDelay();
+    // Guarded buttons are ignoring input now.
+    bool InputDelayed() const { return FInputDelayed; }
     // Shows a custom button's current enabled state.
     void UpdateCustomButton(int index);
-    // Places the window as the dialog's Position asks, inside the screen.
+    // Places the window as the dialog's Position asks, inside the screen, frame included.
     void PlaceWindow();
     // Moves the window, frame included, inside the screen's available area.
     void KeepOnScreen();
@@ -65,6 +81,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildHeader();
@@ -74,6 +91,11 @@ private:
     QPushButton* AddButton(const QString& caption);
     void CommonButtonClicked(TCommonButton button);
     void CustomButtonClicked(int index);
+    // A custom button's keyboard shortcut: pressed as a click would press it, if it may be.
+    void CustomShortcut(int index);
+    void ShowContent();
+    // Enables each custom button as its item says, Guarded ones only once the delay is over.
+    void UpdateCustomButtons();
     // Runs the click through the dialog and closes with `result` unless it was handled.
     void ReportClick(TJSControlType controlType, QAbstractButton* control, int value, int result);
     void CloseWith(int result);
@@ -82,6 +104,9 @@ private:
 
     // Layout (JSFormLayout.cpp).
     int Scaled(int pixels) const;
+    // The window frame's width at each edge, as far as the window system has told it.
+    QMargins FrameMargins() const;
+    void CheckPlacement();
     void LayoutForm();
     void SizeButtons();
     int ButtonRowWidth() const;
@@ -101,6 +126,16 @@ private:
     TJSBand* FFooter = nullptr;
     TJSTextView* FFooterText = nullptr;
     QPushButton* FCancelButton = nullptr;
+    QTimer* FInputDelayTimer = nullptr;
+    bool FInputDelayed = false;
+    // Where the window was last placed, with the frame's width at each edge then: the window
+    // system tells the frame only some time after the window is shown, and may answer a
+    // placement late; the window is then placed again, a few times at most.
+    QMargins FPlacedFrame;
+    QRect FPlacedRect;
+    QElapsedTimer FPlacedClock;
+    QTimer* FSettleTimer = nullptr;
+    int FPlacementRetries = 0;
 };
 
 } // namespace vx::taskdialog

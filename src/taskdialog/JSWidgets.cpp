@@ -5,16 +5,21 @@
 #include <cmath>
 #include <memory>
 
+#include <QHelpEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QToolTip>
 
 namespace vx::taskdialog {
 namespace {
 
 // Wide enough that no line of a dialog text wraps while measuring its natural width.
 constexpr qreal UnwrappedWidth = 1.0e7;
+// What a line break of the markup becomes inside a block of the document.
+constexpr char16_t LineSeparator = 0x2028;
 
 } // namespace
 
@@ -57,6 +62,34 @@ int TJSTextView::NaturalWidth() const {
     measure->setDocumentMargin(0);
     measure->setTextWidth(UnwrappedWidth);
     return static_cast<int>(std::ceil(measure->idealWidth()));
+}
+
+int TJSTextView::RowAt(const QPoint& point) const {
+    const QTextCursor cursor = cursorForPosition(point);
+    int row = 0;
+    for (QTextBlock block = document()->begin(); block.isValid() && block != cursor.block();
+         block = block.next()) {
+        row += 1 + static_cast<int>(block.text().count(QChar(LineSeparator)));
+    }
+    return row +
+           static_cast<int>(
+               cursor.block().text().left(cursor.positionInBlock()).count(QChar(LineSeparator)));
+}
+
+bool TJSTextView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString tip = FRowToolTips.value(RowAt(help->pos()));
+        if (tip.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            // Data shown as it is, with places where a long word may wrap.
+            QToolTip::showText(help->globalPos(), MarkupToHtml(EscapeMarkup(tip)), viewport());
+        }
+        return true;
+    }
+    return QTextBrowser::viewportEvent(event);
 }
 
 QMimeData* TJSTextView::createMimeDataFromSelection() const {

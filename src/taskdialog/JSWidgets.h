@@ -23,10 +23,20 @@ public:
     int HeightForWidth(int width) const;
     // The width of the longest line, unwrapped.
     int NaturalWidth() const;
+    // Tooltips by text row (rows are separated by line breaks, not by wrapping); an empty one
+    // shows none.
+    void SetRowToolTips(const QStringList& tips) { FRowToolTips = tips; }
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     // A copied selection leaves out the break opportunities that MarkupToHtml added.
     QMimeData* createMimeDataFromSelection() const override;
+
+private:
+    // The text row under a point of the viewport.
+    int RowAt(const QPoint& point) const;
+
+    QStringList FRowToolTips;
 };
 
 // A band with a plain or gradient background, an optional divider line along its top and an

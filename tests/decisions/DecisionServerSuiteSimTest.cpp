@@ -20,7 +20,7 @@ protected:
     void SetUp() override {
         FMonitorBehaviour->ServiceName = MonitorServiceName;
         FMonitorBehaviour->IsMonitor = true;
-        FMonitorBehaviour->OnVerdict = [this](const std::string& line) {
+        FMonitorBehaviour->OnMonitorLine = [this](const std::string& line) {
             std::lock_guard guard(FVerdictLock);
             FVerdicts.push_back(line);
         };

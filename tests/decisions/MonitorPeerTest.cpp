@@ -47,6 +47,23 @@ TEST(MonitorPeer, MalformedVerdictPathsAreRejected) {
     EXPECT_FALSE(allow);
 }
 
+TEST(MonitorPeer, LiveProtectionPathRoundTripsAndRejectsTheMalformed) {
+    EXPECT_EQ(LiveProtectionPath(false), "/liveprotection?enabled=0");
+    EXPECT_EQ(LiveProtectionPath(true), "/liveprotection?enabled=1");
+    for (const bool enabled : {true, false}) {
+        bool parsed = !enabled;
+        ASSERT_TRUE(ParseLiveProtectionPath(LiveProtectionPath(enabled), parsed));
+        EXPECT_EQ(parsed, enabled);
+    }
+    for (const char* path : {"/liveprotection", "/liveprotection?", "/liveprotection?enabled=",
+                             "/liveprotection?enabled=2", "/liveprotection?enabled=on",
+                             "/liveprotections?enabled=1", "/applydecision?enabled=1"}) {
+        bool enabled = true;
+        EXPECT_FALSE(ParseLiveProtectionPath(path, enabled)) << path;
+        EXPECT_TRUE(enabled) << path;
+    }
+}
+
 TEST(MonitorPeer, AddQueryEncodesValues) {
     EXPECT_EQ(AddQuery({"module=Registry", "information=Run key 50%", "item=C:\\a&b=c",
                         "olddata=", "newdata=x\r\ny"}),

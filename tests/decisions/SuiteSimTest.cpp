@@ -1,4 +1,5 @@
 #include "decisions/Decision.h"
+#include "decisions/MonitorSender.h"
 #include "decisions/Verdict.h"
 #include "health/HttpClient.h"
 #include "health/InternetErrors.h"
@@ -114,7 +115,7 @@ TEST_F(SuiteSim, MonitorTakesVerdictsAsConfigured) {
         monitor.Behaviour->IsMonitor = true;
         monitor.Behaviour->MonitorReply = testCase.Reply;
         monitor.Behaviour->Monitor404 = testCase.Answer404;
-        monitor.Behaviour->OnVerdict = [&](const std::string& line) {
+        monitor.Behaviour->OnMonitorLine = [&](const std::string& line) {
             std::lock_guard guard(lock);
             lines.push_back(line);
         };
@@ -132,6 +133,37 @@ TEST_F(SuiteSim, MonitorTakesVerdictsAsConfigured) {
                                                        "verdict id=12 deny"}));
         }
     }
+}
+
+// Live Protection switched off and on: each request is printed, the state follows, and a
+// malformed request changes nothing.
+TEST_F(SuiteSim, MonitorTakesLiveProtection) {
+    TRunningService monitor;
+    std::mutex lock;
+    std::vector<std::string> lines;
+    monitor.Behaviour->ServiceName = "VXMonSvc";
+    monitor.Behaviour->IsMonitor = true;
+    monitor.Behaviour->OnMonitorLine = [&](const std::string& line) {
+        std::lock_guard guard(lock);
+        lines.push_back(line);
+    };
+    monitor.Start();
+    std::string reason;
+    ASSERT_TRUE(decisions::DeliverMonitorRequest(decisions::TMonitorRequest::LiveProtection(false),
+                                                 monitor.Port, reason))
+        << reason;
+    EXPECT_FALSE(monitor.Behaviour->LiveProtection);
+    std::string body;
+    std::int32_t error = 0;
+    EXPECT_TRUE(health::HttpGetFromHost("127.0.0.1", monitor.Port, "/liveprotection?enabled=yes",
+                                        body, error));
+    EXPECT_FALSE(monitor.Behaviour->LiveProtection);
+    ASSERT_TRUE(decisions::DeliverMonitorRequest(decisions::TMonitorRequest::LiveProtection(true),
+                                                 monitor.Port, reason))
+        << reason;
+    EXPECT_TRUE(monitor.Behaviour->LiveProtection);
+    std::lock_guard guard(lock);
+    EXPECT_EQ(lines, (std::vector<std::string>{"live protection off", "live protection on"}));
 }
 
 TEST_F(SuiteSim, MonitorRejectsMalformedVerdictsAndOtherServicesHaveNoVerdicts) {

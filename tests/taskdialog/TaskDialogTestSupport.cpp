@@ -32,6 +32,10 @@ QString StyleOf(const QTextCharFormat& format) {
 
 } // namespace
 
+bool WaitUntilAnswerable(const TJSTaskDialogForm& form) {
+    return QTest::qWaitFor([&form] { return !form.InputDelayed(); }, 5000);
+}
+
 void WhenModal(std::function<void(TJSTaskDialogForm& form)> action) {
     QTimer::singleShot(0, [action = std::move(action)]() mutable {
         auto* form = qobject_cast<TJSTaskDialogForm*>(QApplication::activeModalWidget());

@@ -17,6 +17,9 @@ namespace vx::taskdialog::test {
 // answering a modal Execute from inside its loop.
 void WhenModal(std::function<void(TJSTaskDialogForm& form)> action);
 
+// Pumps until the window's guarded buttons take input again (at most a few seconds).
+bool WaitUntilAnswerable(const TJSTaskDialogForm& form);
+
 // A real left click on the button.
 void Click(QAbstractButton* button);
 // A real key press on the window.

@@ -13,6 +13,8 @@ namespace {
 constexpr const char* const VerdictLineStart = "verdict id=";
 constexpr const char* const WordAllow = " allow";
 constexpr const char* const WordDeny = " deny";
+constexpr const char* const LiveProtectionOff = "live protection off";
+constexpr const char* const LiveProtectionOn = "live protection on";
 constexpr const char* const CorruptNamePrefix = "~";
 constexpr const char* const ContentTypeHeader = "Content-type: text/plain";
 constexpr int StatusOk = 200;
@@ -31,20 +33,29 @@ protected:
     std::string ServiceName() const override { return TokenName(*FBehaviour); }
 
     int HandleRequest(const std::string&, const std::string& uri, const std::string&) override {
-        if (!FBehaviour->IsMonitor || uri.rfind(decisions::VerdictCommand, 0) != 0) {
+        const bool verdict = uri.rfind(decisions::VerdictCommand, 0) == 0;
+        const bool liveProtection = uri.rfind(decisions::LiveProtectionCommand, 0) == 0;
+        if (!FBehaviour->IsMonitor || (!verdict && !liveProtection) || FBehaviour->Monitor404) {
             return StatusNotFound;
         }
-        if (FBehaviour->Monitor404) {
-            return StatusNotFound;
+        std::string line;
+        if (verdict) {
+            std::uint32_t id = 0;
+            bool allow = false;
+            if (!decisions::ParseVerdictPath(uri, id, allow)) {
+                return StatusBadRequest;
+            }
+            line = VerdictLineStart + std::to_string(id) + (allow ? WordAllow : WordDeny);
+        } else {
+            bool enabled = false;
+            if (!decisions::ParseLiveProtectionPath(uri, enabled)) {
+                return StatusBadRequest;
+            }
+            FBehaviour->LiveProtection = enabled;
+            line = enabled ? LiveProtectionOn : LiveProtectionOff;
         }
-        std::uint32_t id = 0;
-        bool allow = false;
-        if (!decisions::ParseVerdictPath(uri, id, allow)) {
-            return StatusBadRequest;
-        }
-        if (FBehaviour->OnVerdict) {
-            FBehaviour->OnVerdict(VerdictLineStart + std::to_string(id) +
-                                  (allow ? WordAllow : WordDeny));
+        if (FBehaviour->OnMonitorLine) {
+            FBehaviour->OnMonitorLine(line);
         }
         FHeaders.push_back(ContentTypeHeader);
         FResponseBody = FBehaviour->MonitorReply;

@@ -28,11 +28,14 @@ struct TSimBehaviour {
     std::string ServiceName;
     bool Corrupt = false;    // answers the integrity probe with a wrong token
     bool Hang = false;       // accepts connections and never answers
-    bool IsMonitor = false;  // takes verdicts
-    bool Monitor404 = false; // answers verdicts with 404
+    bool IsMonitor = false;  // takes verdicts and Live Protection requests
+    bool Monitor404 = false; // answers them with 404
     std::string MonitorReply = "1";
-    // Told "verdict id=N allow" (or deny) for each verdict taken, on a request thread.
-    std::function<void(const std::string& line)> OnVerdict;
+    // The monitor's Live Protection: while it is off, the monitor raises no decisions.
+    std::atomic<bool> LiveProtection{true};
+    // Told, on a request thread, "verdict id=N allow" (or deny) for each verdict taken and
+    // "live protection off" (or on) for each Live Protection request.
+    std::function<void(const std::string& line)> OnMonitorLine;
     // Set to let go of the connections a hanging service holds.
     std::atomic<bool> ReleaseHung{false};
 };

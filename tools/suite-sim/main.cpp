@@ -52,6 +52,7 @@ void RaiseSample(std::size_t number) {
 
 int RunServices(const TSimOptions& options) {
     std::vector<vx::TThreadPtr<TSimDaemon>> daemons;
+    std::shared_ptr<TSimBehaviour> monitor;
     std::vector<std::shared_ptr<vx::httpservice::TThreadCounter>> counters;
     for (const auto& service : SimulatedServices()) {
         if (options.Services.count(service.OptionName) == 0) {
@@ -64,7 +65,10 @@ int RunServices(const TSimOptions& options) {
         behaviour->IsMonitor = service.Port == vx::health::MonitorServicePort;
         behaviour->Monitor404 = options.Monitor404;
         behaviour->MonitorReply = options.MonitorReply;
-        behaviour->OnVerdict = PrintLine;
+        behaviour->OnMonitorLine = PrintLine;
+        if (behaviour->IsMonitor) {
+            monitor = behaviour;
+        }
         daemons.push_back(vx::StartThread<TSimDaemon>(service.Port, behaviour));
         counters.push_back(daemons.back()->RequestThreads());
     }
@@ -90,7 +94,8 @@ int RunServices(const TSimOptions& options) {
         const timespec wait{period, 0};
         std::size_t raised = 0;
         while (sigtimedwait(&stop, nullptr, &wait) < 0) {
-            if (options.RaiseSeconds > 0) {
+            // With Live Protection off the monitor intercepts nothing, so it raises nothing.
+            if (options.RaiseSeconds > 0 && (!monitor || monitor->LiveProtection)) {
                 RaiseSample(raised++);
             }
         }

@@ -26,7 +26,7 @@ QString DialogText(std::string_view bytes) {
     return QString::fromUtf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
-QString DialogValue(std::string_view bytes) {
+QString DialogValueText(std::string_view bytes) {
     const QString text = DialogText(bytes);
     QString shown;
     shown.reserve(text.size());
@@ -44,7 +44,11 @@ QString DialogValue(std::string_view bytes) {
             shown += character;
         }
     }
-    return EscapeMarkup(shown);
+    return shown;
+}
+
+QString DialogValue(std::string_view bytes) {
+    return EscapeMarkup(DialogValueText(bytes));
 }
 
 } // namespace vx::dialogs

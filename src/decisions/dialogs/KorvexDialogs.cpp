@@ -57,16 +57,34 @@ TKorvexPlimmDecisionDialog* DecisionDialog() {
     return TheOwner != nullptr ? TheOwner->Dialog() : nullptr;
 }
 
-bool ShowPlimmDecisions(decisions::TDecisionList* list, TDecisionVerdictEvent onVerdict) {
+namespace {
+
+// Runs `show` on the decision dialog, created on first use; an error goes to the event log.
+template <class Show>
+bool WithDecisionDialog(TDecisionVerdictEvent onVerdict, Show&& show) {
     try {
         if (TheOwner == nullptr) {
             throw Exception(NoOwnerText);
         }
-        TheOwner->EnsureDialog(std::move(onVerdict)).ShowDecisions(list);
+        show(TheOwner->EnsureDialog(std::move(onVerdict)));
     } catch (...) {
         ReportDialogError(DecisionDialogName, CurrentExceptionText());
     }
     return true;
+}
+
+} // namespace
+
+bool ShowPlimmDecisions(decisions::TDecisionList* list, TDecisionVerdictEvent onVerdict) {
+    return WithDecisionDialog(std::move(onVerdict), [list](TKorvexPlimmDecisionDialog& dialog) {
+        dialog.ShowDecisions(list);
+    });
+}
+
+bool BringUpPlimmDecisions(decisions::TDecisionList* list, TDecisionVerdictEvent onVerdict) {
+    return WithDecisionDialog(std::move(onVerdict), [list](TKorvexPlimmDecisionDialog& dialog) {
+        dialog.BringUpDecisions(list);
+    });
 }
 
 bool RefreshPlimmDecisions() {

@@ -40,6 +40,9 @@ TKorvexPlimmDecisionDialog* DecisionDialog();
 // error, and a call without an owner, is reported to the event log and goes no further.
 // Returns true.
 bool ShowPlimmDecisions(decisions::TDecisionList* list, TDecisionVerdictEvent onVerdict);
+// The user asked to see the pending decisions (a click on the tray icon): as
+// ShowPlimmDecisions, but the dialog starts at the first decision and takes the keyboard.
+bool BringUpPlimmDecisions(decisions::TDecisionList* list, TDecisionVerdictEvent onVerdict);
 // Shows the current decision and navigation again; false when there is no dialog or it fails.
 bool RefreshPlimmDecisions();
 

@@ -4,10 +4,12 @@
 #include "decisions/DialogTextData.h"
 #include "decisions/dialogs/DecisionTimeText.h"
 #include "decisions/dialogs/DialogText.h"
+#include "decisions/dialogs/ElidedText.h"
 #include "decisions/dialogs/KorvexDialogs.h"
 #include "platform/Exception.h"
 #include "platform/Format.h"
 #include "taskdialog/JSMarkup.h"
+#include "taskdialog/JSWidgets.h"
 
 #include <algorithm>
 #include <exception>
@@ -43,6 +45,14 @@ constexpr const char* KeyTimestampText = "TimestampText";
 constexpr const char* KeyPrevious = "Previous";
 constexpr const char* KeyNext = "Next";
 
+// The keys of the buttons; captions carry no accelerator marks.
+const QList<QKeySequence> PreviousKeys{QKeySequence(Qt::ALT | Qt::Key_Left),
+                                       QKeySequence(Qt::Key_PageUp)};
+const QList<QKeySequence> NextKeys{QKeySequence(Qt::ALT | Qt::Key_Right),
+                                   QKeySequence(Qt::Key_PageDown)};
+const QList<QKeySequence> AllowKeys{QKeySequence(Qt::ALT | Qt::Key_A)};
+const QList<QKeySequence> DenyKeys{QKeySequence(Qt::ALT | Qt::Key_D)};
+
 } // namespace
 
 TKorvexPlimmDecisionDialog::TKorvexPlimmDecisionDialog()
@@ -56,6 +66,7 @@ TKorvexPlimmDecisionDialog::TKorvexPlimmDecisionDialog()
     HelpKeyword = QString::fromLatin1(DialogName);
     DialogOptions = {};
     ButtonBar.Buttons = {cbIgnore, cbHelp};
+    InputDelay = AnswerDelay;
 
     const QString unknown = QString::fromLatin1(NotAvailable);
     QStringList lines(ContentLineCount);
@@ -72,25 +83,46 @@ TKorvexPlimmDecisionDialog::TKorvexPlimmDecisionDialog()
     Footer.Text = QString::fromUtf8(FooterText);
     ShowVerificationCheck(true);
 
-    const auto addButton = [this](const QString& caption, int result) -> TJSCustomButton& {
+    const auto addButton = [this](const QString& caption, int result,
+                                  const QList<QKeySequence>& keys,
+                                  bool guarded) -> TJSCustomButton& {
         TJSCustomButton& button = CustomButtons.Add();
         button.Caption = caption;
         button.ModalResult = result;
+        button.Shortcuts = keys;
+        button.Guarded = guarded;
         return button;
     };
-    FPreviousButton = &addButton(GetText(KeyPrevious), mrPrevious);
-    FNextButton = &addButton(GetText(KeyNext), mrNext);
-    addButton(QString::fromLatin1(AllowCaption), mrAllow);
-    addButton(QString::fromLatin1(DenyCaption), mrDeny);
+    FPreviousButton = &addButton(GetText(KeyPrevious), mrPrevious, PreviousKeys, false);
+    FNextButton = &addButton(GetText(KeyNext), mrNext, NextKeys, false);
+    addButton(QString::fromLatin1(AllowCaption), mrAllow, AllowKeys, true);
+    addButton(QString::fromLatin1(DenyCaption), mrDeny, DenyKeys, true);
 }
 
 void TKorvexPlimmDecisionDialog::ShowDecisions(decisions::TDecisionList* list) {
     FDecisions = list;
-    if (list != nullptr && list->Count() > 0) {
-        FIndex = 0;
-        Execute();
-        ShowCurrent();
+    if (list == nullptr || list->Count() == 0) {
+        return;
     }
+    if (Form() == nullptr || !Form()->isVisible()) {
+        FIndex = 0;
+    } else if (const int at = FShown ? list->IndexOf(*FShown) : -1; at >= 0) {
+        FIndex = at;
+    } else {
+        FIndex = std::clamp(FIndex, 0, list->Count() - 1);
+    }
+    ShowWithoutActivating();
+    ShowCurrent();
+}
+
+void TKorvexPlimmDecisionDialog::BringUpDecisions(decisions::TDecisionList* list) {
+    FDecisions = list;
+    if (list == nullptr || list->Count() == 0) {
+        return;
+    }
+    FIndex = 0;
+    Execute();
+    ShowCurrent();
 }
 
 void TKorvexPlimmDecisionDialog::SetLines(std::initializer_list<std::pair<int, QString>> lines) {
@@ -104,36 +136,69 @@ void TKorvexPlimmDecisionDialog::SetLines(std::initializer_list<std::pair<int, Q
     SetContent(changed);
 }
 
+void TKorvexPlimmDecisionDialog::FillContent(const decisions::TDecision& decision) {
+    QStringList lines = Content();
+    while (lines.size() < ContentLineCount) {
+        lines << QString();
+    }
+    QStringList whole(ContentLineCount);
+    const TJSTextView* view = Form() != nullptr ? Form()->ContentView() : nullptr;
+    const int width = view != nullptr ? view->width() : 0;
+    // A value takes at most ValueRows rows behind its label; the line's whole text then goes
+    // to its tooltip and to the copy.
+    const auto setValue = [&](int line, const char* key, const QString& value) {
+        const QString label = GetText(key);
+        QString shown = value;
+        if (view != nullptr && width > 0) {
+            QFont labelFont = view->font();
+            labelFont.setBold(true);
+            shown = ElideToRows(MarkupToPlainText(label), labelFont, value, view->font(), width,
+                                ValueRows);
+        }
+        lines[line] = label + EscapeMarkup(shown);
+        if (shown != value) {
+            whole[line] = MarkupToPlainText(label) + value;
+        }
+    };
+    setValue(LineItem, KeyItem, DialogValueText(decision.Item));
+    setValue(LineIdentifiedAs, KeyIdentifiedAs, DialogValueText(decision.IdentifiedAs));
+    lines[LineThreatLevel] = GetText(KeyThreatLevel) + QString::number(decision.ThreatLevel);
+    if (decision.DecisionType == decisions::dtFileScannerInformation) {
+        lines[LineChange].clear();
+        lines[LineOldData].clear();
+        lines[LineNewData].clear();
+    } else {
+        const char* change = decisions::LogClassNames.at(decision.LogClass);
+        lines[LineChange] = GetText(KeyChange) + DialogValue(change);
+        setValue(LineOldData, KeyOldData, DialogValueText(decision.OldData));
+        setValue(LineNewData, KeyNewData, DialogValueText(decision.NewData));
+    }
+    // The time text is data inside the catalogue's markup.
+    const QString time = EscapeMarkup(DialogText(DecisionTimeText(decision.Timestamp())));
+    lines[LineTimestamp] = DialogText(Format(GetTextBytes(KeyTimestampText), time.toStdString()));
+    SetContent(lines, whole);
+    FShownWidth = width;
+}
+
 void TKorvexPlimmDecisionDialog::FillDecision(int index) {
     if (FDecisions == nullptr) {
         throw EJSDialogError(NoListText);
     }
     const auto decision = FDecisions->Items(index);
-    if (decision->DecisionType == decisions::dtFileScannerInformation) {
-        SetLines(
-            {{LineItem, GetText(KeyItem) + DialogValue(decision->Item)},
-             {LineIdentifiedAs, GetText(KeyIdentifiedAs) + DialogValue(decision->IdentifiedAs)},
-             {LineThreatLevel, GetText(KeyThreatLevel) + QString::number(decision->ThreatLevel)},
-             {LineChange, {}},
-             {LineOldData, {}},
-             {LineNewData, {}}});
-    } else {
-        const char* change = decisions::LogClassNames.at(decision->LogClass);
-        SetLines(
-            {{LineItem, GetText(KeyItem) + DialogValue(decision->Item)},
-             {LineIdentifiedAs, GetText(KeyIdentifiedAs) + DialogValue(decision->IdentifiedAs)},
-             {LineThreatLevel, GetText(KeyThreatLevel) + QString::number(decision->ThreatLevel)},
-             {LineChange, GetText(KeyChange) + DialogValue(change)},
-             {LineOldData, GetText(KeyOldData) + DialogValue(decision->OldData)},
-             {LineNewData, GetText(KeyNewData) + DialogValue(decision->NewData)}});
-    }
     SetInstructionText(
         DialogText(Format(GetTextBytes(KeyInstruction), index + 1, FDecisions->Count())));
-    // The time text is data inside the catalogue's markup.
-    const QString time = EscapeMarkup(DialogText(DecisionTimeText(decision->Timestamp())));
-    SetLines(
-        {{LineTimestamp, DialogText(Format(GetTextBytes(KeyTimestampText), time.toStdString()))}});
+    // A decision's fields never change: the same decision at the same width keeps its
+    // content, so a notification that only moves the position costs no new layout.
+    const bool another = decision != FShown;
+    const TJSTextView* view = Form() != nullptr ? Form()->ContentView() : nullptr;
+    if (another || view == nullptr || view->width() != FShownWidth) {
+        FillContent(*decision);
+    }
+    FShown = decision;
     UpdateNavigation();
+    if (another) {
+        RestartInputDelay(); // what was aimed at the last decision must not answer this one
+    }
 }
 
 void TKorvexPlimmDecisionDialog::ShowDecision(int index) {
@@ -144,6 +209,7 @@ void TKorvexPlimmDecisionDialog::ShowDecision(int index) {
     } catch (...) {
         message = DialogValue(CurrentExceptionText());
     }
+    FShown.reset();
     SetLines({{LineItem, QString::fromLatin1(FillErrorText)},
               {LineIdentifiedAs, {}},
               {LineThreatLevel, message},

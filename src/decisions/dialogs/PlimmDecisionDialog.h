@@ -4,6 +4,7 @@
 #include "decisions/dialogs/KorvexDialog.h"
 
 #include <functional>
+#include <memory>
 
 namespace vx::dialogs {
 
@@ -14,8 +15,16 @@ using TDecisionVerdictEvent = std::function<void(int index, bool allow)>;
 // The decision dialog: one modeless window for all pending decisions, one shown at a time
 // with its position, paged with Previous and Next, answered with Allow or Deny.
 //
+// It is answered only on purpose. A notification never takes the keyboard (the window shows
+// or comes to the front without activating, and asks for attention), and while the window is
+// shown it keeps showing the same decision, by identity, whatever arrives or goes. Allow and
+// Deny take no focus and ignore input for a second after the window is shown, after it
+// becomes active and after it starts showing another decision. Keys: Alt+A Allow, Alt+D Deny,
+// Alt+Left or Page Up Previous, Alt+Right or Page Down Next.
+//
 // Decision texts are data: they show exactly as the monitor sent them, whatever markup,
-// control characters or invalid bytes they hold.
+// control characters or invalid bytes they hold; a long value shows at most three rows,
+// shortened in the middle, and whole in its tooltip and in the Ctrl+C copy.
 class TKorvexPlimmDecisionDialog : public TKorvexDialog {
 public:
     // Modal results of the custom buttons.
@@ -32,12 +41,22 @@ public:
     static constexpr int LineOldData = 7;
     static constexpr int LineNewData = 8;
     static constexpr int LineTimestamp = 10;
+    // How long Allow and Deny ignore input, in milliseconds.
+    static constexpr int AnswerDelay = 1000;
+    // The rows a decision's value may take.
+    static constexpr int ValueRows = 3;
 
     TKorvexPlimmDecisionDialog();
 
-    // Shows `list` (not owned) from its first decision; an empty or missing list only becomes
-    // the dialog's list.
+    // A notification: `list` (not owned) changed. A hidden dialog shows from the first
+    // decision; a shown one goes on showing the decision it shows (or, when that one is gone,
+    // the one now at its position) and updates the position text and the navigation. Neither
+    // takes the keyboard from where the user is. An empty or missing list only becomes the
+    // dialog's list.
     void ShowDecisions(decisions::TDecisionList* list);
+    // The user asked to see the decisions: shows `list` from its first decision and takes the
+    // keyboard, as any window the user brings up.
+    void BringUpDecisions(decisions::TDecisionList* list);
     // Fills the content for the decision at `index`. Any error shows in the content instead.
     void ShowDecision(int index);
     void ShowCurrent();
@@ -59,8 +78,13 @@ private:
     // Sets the given content lines in one change.
     void SetLines(std::initializer_list<std::pair<int, QString>> lines);
     void FillDecision(int index);
+    // The content lines of `decision`, values fitted to the window's width.
+    void FillContent(const decisions::TDecision& decision);
 
     decisions::TDecisionList* FDecisions = nullptr;
+    // The decision the content shows, and the text width it was fitted to.
+    std::shared_ptr<decisions::TDecision> FShown;
+    int FShownWidth = 0;
     int FIndex = 0;
     taskdialog::TJSCustomButton* FNextButton = nullptr;
     taskdialog::TJSCustomButton* FPreviousButton = nullptr;

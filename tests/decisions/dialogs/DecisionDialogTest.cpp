@@ -269,7 +269,11 @@ TEST_F(PlimmDecisionDialog, ListEmptiedElsewhereShowsTheErrorLines) {
 
 TEST_F(PlimmDecisionDialog, FailingVerdictHandlerIsLoggedAndTheDialogStays) {
     AddItems(2);
-    ShowPlimmDecisions(&FList, [](int, bool) { throw decisions::EDecisionListError("gone"); });
+    const TDecisionVerdictEvent failing = [](int, bool) {
+        throw decisions::EDecisionListError("gone");
+    };
+    FDialogOwner.EnsureDialog(failing).InputDelay = 0;
+    ShowPlimmDecisions(&FList, failing);
     Click(Deny());
     EXPECT_TRUE(Shown());
     const auto events = FEvents.Events();

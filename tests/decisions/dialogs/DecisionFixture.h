@@ -29,15 +29,20 @@ protected:
         }
     }
 
-    // Shows the list as the tray window does on a notification.
+    // Shows the list as the tray window does on a notification. The dialog is made with
+    // FInputDelay, so that cases about other things need not wait out the second.
     void Notify(bool withHandler = true) {
         decisions::TDecisionList* list = &FList;
-        ShowPlimmDecisions(list, withHandler
-                                     ? TDecisionVerdictEvent([this, list](int index, bool allow) {
-                                           FVerdicts.emplace_back(index, allow);
-                                           list->ApplyVerdict(index, allow);
-                                       })
-                                     : TDecisionVerdictEvent());
+        const TDecisionVerdictEvent handler =
+            withHandler ? TDecisionVerdictEvent([this, list](int index, bool allow) {
+                FVerdicts.emplace_back(index, allow);
+                list->ApplyVerdict(index, allow);
+            })
+                        : TDecisionVerdictEvent();
+        if (DecisionDialog() == nullptr) {
+            FDialogOwner.EnsureDialog(handler).InputDelay = FInputDelay;
+        }
+        ShowPlimmDecisions(list, handler);
         RefreshPlimmDecisions();
     }
 
@@ -58,6 +63,7 @@ protected:
     ::vx::test::TTestPeer FMonitor{::vx::test::TTestPeer::Reply(200, "1")};
     decisions::TDecisionList FList{FMonitor.Port()};
     std::vector<std::pair<int, bool>> FVerdicts;
+    int FInputDelay = 0;
 };
 
 } // namespace vx::dialogs::test
