@@ -31,13 +31,18 @@ constexpr const char* DialogFile = "decision-long-item.png";
 constexpr const char* BadgeFile = "tray-badge.png";
 constexpr const char* WarningFile = "tray-warning.png";
 constexpr const char* NotificationFile = "verdict-not-delivered.png";
-// Room around the tray icon in its pictures.
-constexpr int TrayMargin = 24;
+// Room around the tray icon in its pictures, and how much they are enlarged (a tray icon is
+// a few pixels wide).
+constexpr int TrayMargin = 6;
+constexpr int TrayZoom = 4;
 
-bool SaveScreen(const QRect& area, const QDir& folder, const char* name) {
+bool SaveScreen(const QRect& area, const QDir& folder, const char* name, int zoom = 1) {
     const QString path = folder.filePath(QString::fromLatin1(name));
-    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(),
-                                                                      area.width(), area.height());
+    QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(),
+                                                                area.height());
+    if (zoom > 1) {
+        shot = shot.scaled(shot.size() * zoom, Qt::KeepAspectRatio, Qt::FastTransformation);
+    }
     if (!shot.save(path)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
@@ -47,8 +52,7 @@ bool SaveScreen(const QRect& area, const QDir& folder, const char* name) {
 }
 
 QRect AroundTrayIcon(const vx::app::TFormPlimmTrayStatus& window) {
-    return window.TrayIcon().geometry().adjusted(-4 * TrayMargin, -TrayMargin / 2, TrayMargin / 2,
-                                                 TrayMargin);
+    return window.TrayIcon().geometry().adjusted(-TrayMargin, -TrayMargin, TrayMargin, TrayMargin);
 }
 
 int Render(const QDir& folder) {
@@ -83,10 +87,10 @@ int Render(const QDir& folder) {
     bool saved = SaveScreen(form->frameGeometry(), folder, DialogFile);
 
     QTest::qWait(300);
-    saved = saved && SaveScreen(AroundTrayIcon(window), folder, BadgeFile);
+    saved = saved && SaveScreen(AroundTrayIcon(window), folder, BadgeFile, TrayZoom);
     window.ShowServiceStatus(2, vx::health::tsUnavailable);
     QTest::qWait(300);
-    saved = saved && SaveScreen(AroundTrayIcon(window), folder, WarningFile);
+    saved = saved && SaveScreen(AroundTrayIcon(window), folder, WarningFile, TrayZoom);
 
     bool told = false;
     QObject::connect(&window, &vx::app::TFormPlimmTrayStatus::Notified, [&] { told = true; });

@@ -9,7 +9,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -34,8 +36,12 @@ bool RenderDecisionDialog(const QDir& folder) {
         return false;
     }
     form->CustomButton(1)->click(); // Next: the second of three
-    const bool saved = test::SaveScreenshot(*form, folder, DecisionFile);
-    return saved;
+    // As the user sees it once Allow and Deny take input.
+    QEventLoop settle;
+    QTimer::singleShot(dialogs::TKorvexPlimmDecisionDialog::AnswerDelay + 100, &settle,
+                       &QEventLoop::quit);
+    settle.exec();
+    return test::SaveScreenshot(*form, folder, DecisionFile);
 }
 
 } // namespace
