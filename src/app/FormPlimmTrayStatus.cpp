@@ -93,7 +93,7 @@ constexpr int ExitYes = 6;
 
 // A decision's item as a notification names it: on one line, shortened in the middle.
 QString NotificationItem(const std::string& item) {
-    const QString text = dialogs::DialogValueText(item);
+    QString text = dialogs::DialogValueText(item);
     if (text.size() <= NotificationItemLength) {
         return text;
     }

@@ -28,8 +28,11 @@ constexpr const char* HeadingContent = "[Content]";
 constexpr const char* HeadingFooter = "[Footer]";
 constexpr const char* CheckedBox = "[x] ";
 constexpr const char* UncheckedBox = "[ ] ";
-// How often the window's place is looked at while the window system settles it.
+// How often, for how long after a placement and how many times at most the window's place
+// is looked at and mended while the window system settles it.
 constexpr int SettleTick = 50;
+constexpr qint64 SettleMilliseconds = 1000;
+constexpr int MaxPlacementRetries = 4;
 
 QColor OrRole(const QColor& color, QPalette::ColorRole role) {
     return color.isValid() ? color : QApplication::palette().color(role);
@@ -412,15 +415,13 @@ void TJSTaskDialogForm::showEvent(QShowEvent* event) {
 void TJSTaskDialogForm::CheckPlacement() {
     // For a short while after a placement, a frame the window system has told since, or a
     // place or size it gave other than the one asked for, places the window again.
-    constexpr qint64 SettleMilliseconds = 1000;
-    constexpr int MaxRetries = 4;
     if (!isVisible() || FPlacedClock.elapsed() > SettleMilliseconds) {
         FSettleTimer->stop();
         return;
     }
     const QRect outer = frameGeometry();
     if ((FrameMargins() != FPlacedFrame || outer != FPlacedRect) &&
-        FPlacementRetries < MaxRetries) {
+        FPlacementRetries < MaxPlacementRetries) {
         ++FPlacementRetries;
         PlaceWindow();
     }

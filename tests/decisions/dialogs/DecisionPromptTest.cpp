@@ -2,11 +2,15 @@
 // decision being read, Allow and Deny wait a second after every change under the user's eyes,
 // the keyboard reaches every button, long values stay within three rows.
 #include "DecisionFixture.h"
+#include "taskdialog/JSMarkup.h"
 #include "taskdialog/JSWidgets.h"
 
 #include <string>
 
 #include <QApplication>
+#include <QHelpEvent>
+#include <QTextCursor>
+#include <QToolTip>
 #include <QScreen>
 #include <QTest>
 #include <QTextDocument>
@@ -221,6 +225,20 @@ TEST_F(DecisionPrompt, LongValuesStayWithinThreeRows) {
               QStringLiteral("Item: ") + QString::fromStdString(item));
     EXPECT_TRUE(Dialog().ContentWholeLines().value(3).isEmpty()); // shown whole
     EXPECT_NE(Form().ClipboardText().indexOf(QString::fromStdString(item)), -1);
+    // Hovering the shortened line shows it whole; a line shown whole has no tooltip.
+    const auto tipAt = [this](const QString& text) {
+        TJSTextView* content = Form().ContentView();
+        QTextCursor at = content->document()->find(text);
+        const QPoint point = content->cursorRect(at).center();
+        QHelpEvent help(QEvent::ToolTip, point, content->viewport()->mapToGlobal(point));
+        QApplication::sendEvent(content->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text().remove(QChar(MarkupWrapPoint))
+                                     : QString();
+    };
+    EXPECT_EQ(tipAt(QStringLiteral("Threat Level:")), QString());
+    const QString itemTip = tipAt(QStringLiteral("Item:"));
+    EXPECT_TRUE(itemTip.contains(QString::fromStdString(std::string(2500, 'z') + ".exe")));
+    EXPECT_TRUE(itemTip.contains(QString::fromStdString(std::string(2500, 'a'))));
 
     // Every line fits the view: nothing scrolls out of sight.
     const TJSTextView& view = *Form().ContentView();
