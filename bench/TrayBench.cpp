@@ -45,11 +45,17 @@ void SendAdd(int port) {
     ::close(fd);
 }
 
-void BM_AddToVisibleDialog(benchmark::State& state) {
+// The window on free ports, its verdicts going nowhere, without a status loader.
+vx::app::TTrayOptions BenchOptions() {
     vx::app::TTrayOptions options;
     options.DecisionPort = vx::test::FreeLoopbackPort();
     options.VerdictPort = vx::test::FreeLoopbackPort();
     options.MakeLoader = [] { return std::unique_ptr<vx::app::TWelcomeInfoLoaderThread>(); };
+    return options;
+}
+
+void BM_AddToVisibleDialog(benchmark::State& state) {
+    const vx::app::TTrayOptions options = BenchOptions();
     vx::app::TFormPlimmTrayStatus window(options);
     QCoreApplication::processEvents();
     auto& list = window.DecisionDaemon().Decisions();
@@ -83,10 +89,7 @@ double ThreadSeconds() {
 // flood of adds): the CPU time of the user-interface thread for the window's notification, as
 // the daemon makes it. The add itself happens on a request thread and is not counted.
 void BM_NotificationWhileShown(benchmark::State& state) {
-    vx::app::TTrayOptions options;
-    options.DecisionPort = vx::test::FreeLoopbackPort();
-    options.VerdictPort = vx::test::FreeLoopbackPort();
-    options.MakeLoader = [] { return std::unique_ptr<vx::app::TWelcomeInfoLoaderThread>(); };
+    const vx::app::TTrayOptions options = BenchOptions();
     vx::app::TFormPlimmTrayStatus window(options);
     auto& list = window.DecisionDaemon().Decisions();
     const auto pending = static_cast<int>(state.range(0));

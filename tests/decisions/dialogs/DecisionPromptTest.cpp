@@ -9,11 +9,11 @@
 
 #include <QApplication>
 #include <QHelpEvent>
-#include <QTextCursor>
-#include <QToolTip>
 #include <QScreen>
 #include <QTest>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 namespace vx::dialogs {
@@ -232,8 +232,7 @@ TEST_F(DecisionPrompt, LongValuesStayWithinThreeRows) {
         const QPoint point = content->cursorRect(at).center();
         QHelpEvent help(QEvent::ToolTip, point, content->viewport()->mapToGlobal(point));
         QApplication::sendEvent(content->viewport(), &help);
-        return QToolTip::isVisible() ? QToolTip::text().remove(QChar(MarkupWrapPoint))
-                                     : QString();
+        return QToolTip::isVisible() ? QToolTip::text().remove(QChar(MarkupWrapPoint)) : QString();
     };
     EXPECT_EQ(tipAt(QStringLiteral("Threat Level:")), QString());
     const QString itemTip = tipAt(QStringLiteral("Item:"));
