@@ -2,11 +2,9 @@
 
 #include "platform/Format.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/socket.h>
-#include <thread>
 
 namespace vx::httpservice {
 namespace {
@@ -22,6 +20,8 @@ constexpr char RebindLevel = '5';
 constexpr char ErrorLevel = 'e';
 
 constexpr int PollIntervalMs = 100;
+// While complete requests wait for a thread, how often to look whether one has ended.
+constexpr int ThreadCapPollMs = 10;
 constexpr int LingerMs = 10000;
 
 // The port number of a decimal text, or -1 when it is not one.
@@ -43,7 +43,8 @@ long ParsePort(const std::string& text) {
 
 TCustomHTTPDaemonThread::TCustomHTTPDaemonThread()
     : FSocket(std::make_unique<TTcpSocket>()), FLog(std::make_shared<TServiceLog>()),
-      FRequestThreads(std::make_shared<TThreadCounter>()) {}
+      FRequestThreads(std::make_shared<TThreadCounter>()),
+      FPending(std::make_unique<TPendingConnections>()) {}
 
 TCustomHTTPDaemonThread::~TCustomHTTPDaemonThread() {
     Stop();
@@ -106,7 +107,7 @@ void TCustomHTTPDaemonThread::Execute() {
             Rebind(fellBack);
         }
         DoLoop();
-        AcceptConnection();
+        ServeConnections();
         if (FStopRequested) {
             break;
         }
@@ -124,6 +125,7 @@ void TCustomHTTPDaemonThread::Rebind(bool& fellBack) {
         FPreviousPort = FPort;
         FPort = FRequestedPort;
     }
+    FPending->SetListener(-1);
     FSocket = std::make_unique<TTcpSocket>();
     FSocket->Create();
     if (BindAndListen()) {
@@ -156,6 +158,7 @@ bool TCustomHTTPDaemonThread::BindAndListen() {
     CheckSocketError(BindErrorText);
     FSocket->Listen(SOMAXCONN);
     CheckSocketError(ListenErrorText);
+    FPending->SetListener(FSocket->Handle());
     return true;
 }
 
@@ -166,38 +169,32 @@ void TCustomHTTPDaemonThread::CheckSocketError(const std::string& format) {
     }
 }
 
-void TCustomHTTPDaemonThread::AcceptConnection() {
-    if (FRequestThreads->Count() >= MaxRequestThreads) {
-        FRequestThreads->WaitBelow(MaxRequestThreads, std::chrono::milliseconds(PollIntervalMs));
-        return;
+void TCustomHTTPDaemonThread::ServeConnections() {
+    FPending->SetAccepting(FRequestThreads->Count() < MaxRequestThreads);
+    FPending->Poll(FArrived.empty() ? PollIntervalMs : ThreadCapPollMs, FArrived);
+    std::size_t started = 0;
+    while (started < FArrived.size() && FRequestThreads->Count() < MaxRequestThreads) {
+        StartRequestThread(std::move(FArrived[started++]));
     }
-    if (!FSocket->Listening()) {
-        // After a failed rebind: nothing to accept until the next pass binds again.
-        std::this_thread::sleep_for(std::chrono::milliseconds(PollIntervalMs));
-        return;
-    }
-    if (FSocket->WaitReadable(PollIntervalMs) != TTcpSocket::TWait::Ready) {
-        return;
-    }
-    const int socket = FSocket->Accept();
-    if (socket >= 0) {
-        StartRequestThread(socket);
-    } else if (FSocket->LastError() == EMFILE || FSocket->LastError() == ENFILE) {
-        // Out of descriptors the connection stays readable: pause rather than spin.
-        std::this_thread::sleep_for(std::chrono::milliseconds(PollIntervalMs));
-    }
+    FArrived.erase(FArrived.begin(), FArrived.begin() + static_cast<long>(started));
 }
 
-void TCustomHTTPDaemonThread::StartRequestThread(int socket) {
+void TCustomHTTPDaemonThread::StartRequestThread(TArrivedRequest request) {
+    // The thread object owns the connection from its construction on; one that fails half
+    // way has closed it already.
+    const int socket = request.Socket.Release();
     std::unique_ptr<TCustomHTTPInstanceThread> thread;
     try {
         thread.reset(FRequestThreadClass(socket, FLog));
     } catch (const std::exception&) {
-    }
-    if (!thread) {
-        TTcpSocket dropped(socket); // closes it
         return;
     }
+    if (!thread) {
+        TTcpSocket(socket).ShutdownAndClose();
+        return;
+    }
+    thread->SetRequest(std::move(request.Reader));
+    thread->SetSendLimits(FSendLimits);
     thread->BindDaemon(
         [log = FLog](char level, const std::string& source, const std::string& uri,
                      const std::string& message) { log->Log(level, source, uri, message); },

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "httpservice/InstanceThread.h"
+#include "httpservice/PendingConnections.h"
 #include "httpservice/ServiceLog.h"
 #include "httpservice/TcpSocket.h"
 #include "httpservice/ThreadCounter.h"
@@ -11,18 +12,21 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace vx::httpservice {
 
-// At most this many request threads of one daemon live at once; at the cap the daemon stops
-// accepting (connections wait in the listen backlog) until one ends.
+// At most this many request threads of one daemon live at once; at the cap complete requests
+// wait for a thread to end, and the daemon stops accepting (connections wait in the listen
+// backlog).
 inline constexpr int MaxRequestThreads = 256;
 // The daemon listens on loopback only: the suite's peers are all local.
 inline constexpr const char* BindAddress = "127.0.0.1";
 
-// The listening half of a local HTTP service: binds BindAddress and a port, polls the
-// listening socket every 100 ms, and starts one request thread of the service's class for
-// every accepted connection. It keeps the service log (shared with its request threads),
+// The listening half of a local HTTP service: binds BindAddress and a port, accepts
+// connections and reads their requests on its own thread (PendingConnections.h), waiting at
+// most 100 ms at a time, and starts one request thread of the service's class for every
+// request that has arrived whole. It keeps the service log (shared with its request threads),
 // moves to another port when RequestedPort changes (falling back once to the previous port),
 // and runs DoLoop once per pass of its loop.
 //
@@ -67,6 +71,11 @@ public:
     std::string RequestedPort() const;
     void SetRequestedPort(const std::string& port);
 
+    // What connections waiting for their requests may cost, and how long sending a response
+    // may take; set before Start() or on the daemon's thread (DoLoop).
+    void SetPendingLimits(const TPendingLimits& limits) { FPending->SetLimits(limits); }
+    void SetSendLimits(const TSendLimits& limits) { FSendLimits = limits; }
+
 protected:
     virtual int DefaultPort() const = 0;
     virtual TRequestThreadClass RequestThreadClass() const = 0;
@@ -85,8 +94,8 @@ protected:
 
 private:
     void Rebind(bool& fellBack);
-    void AcceptConnection();
-    void StartRequestThread(int socket);
+    void ServeConnections();
+    void StartRequestThread(TArrivedRequest request);
     [[noreturn]] void ExitProcess();
 
     std::unique_ptr<TTcpSocket> FSocket;
@@ -100,6 +109,9 @@ private:
     bool FAutoRebind = true;
     bool FStarted = false;
     std::shared_ptr<TThreadCounter> FRequestThreads;
+    std::unique_ptr<TPendingConnections> FPending;
+    std::vector<TArrivedRequest> FArrived; // complete, waiting for a request thread
+    TSendLimits FSendLimits;
 };
 
 } // namespace vx::httpservice

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "httpservice/RequestReader.h"
+#include "httpservice/ResponseSender.h"
 #include "httpservice/ServiceLog.h"
 #include "httpservice/TcpSocket.h"
 #include "httpservice/ThreadCounter.h"
@@ -11,17 +13,16 @@
 
 namespace vx::httpservice {
 
-// Request limits: a request over any of them is dropped like a malformed one.
-inline constexpr std::size_t MaxRequestLineLength = std::size_t{64} * 1024;
-inline constexpr std::size_t MaxHeaderLineLength = std::size_t{8} * 1024;
-inline constexpr int MaxHeaderLines = 100;
-inline constexpr long MaxRequestBody = 1024L * 1024;
+// The stack of a request thread: handlers keep little on it, and small stacks keep being
+// reused by the C library instead of being mapped afresh for every request.
+inline constexpr std::size_t RequestThreadStack = std::size_t{256} * 1024;
 
 // Serves one accepted connection of a daemon (DaemonThread.h) with a minimal HTTP/1.0
 // exchange: one request line, header lines, an optional body (Content-Length), then one
-// response, and the connection closes. "/integrity-local" (this service's integrity token)
-// and "/log" (the daemon's line log) are answered here; every other request goes to
-// HandleRequest of the concrete service.
+// response, and the connection closes. The daemon hands it the request already read whole
+// (SetRequest); given none, it reads the request itself (RequestReader.h). "/integrity-local" (this
+// service's integrity token) and "/log" (the daemon's line log) are answered here; every other
+// request goes to HandleRequest of the concrete service.
 //
 // The daemon creates it through its request-thread class, binds the log callbacks and starts
 // it; it frees itself when done. It holds the daemon's service log and thread counter by
@@ -30,14 +31,18 @@ inline constexpr long MaxRequestBody = 1024L * 1024;
 // a std::shared_ptr through the request-thread class.
 class TCustomHTTPInstanceThread : public TWorkerThread {
 public:
-    // Takes ownership of the accepted connection `socket` (send and receive time-outs
-    // 5000 ms). Free-on-terminate; not started.
+    // Takes ownership of the accepted connection `socket`. Free-on-terminate, with a stack
+    // of RequestThreadStack; not started.
     TCustomHTTPInstanceThread(int socket, std::shared_ptr<TServiceLog> daemonLog);
     ~TCustomHTTPInstanceThread() override;
 
     // Bound by the daemon before it starts the thread.
     void BindDaemon(TLogEvent onLog, TLogLineEvent onLogLine,
                     std::shared_ptr<TThreadCounter> counter);
+    // What has been read of the request so far; set before the start.
+    void SetRequest(TRequestReader reader) { FReader = std::move(reader); }
+    // Limits of sending the response; set before the start.
+    void SetSendLimits(const TSendLimits& limits) { FSendLimits = limits; }
 
 protected:
     // The name whose integrity token "/integrity-local" returns.
@@ -59,13 +64,12 @@ protected:
     std::vector<std::string> FHeaders;
     std::string FRequestBody;
     std::string FResponseBody;
-    // The limit on each wait for request data.
+    // The limit on each wait for request data, when the thread reads the request itself.
     int FReadWaitMs = 120000;
 
 private:
-    bool Fill();
-    bool ReadLine(std::string& line, std::size_t limit);
-    bool ReadBody(long length);
+    // Reads until the request is complete or malformed.
+    void ReadRequest();
     int Dispatch(const std::string& method, const std::string& uri);
     void SendResponse(int status, bool withHeaders);
 
@@ -74,8 +78,8 @@ private:
     std::string FLogText;
     TLogLineEvent FOnLogLine;
     std::shared_ptr<TThreadCounter> FCounter;
-    std::string FInput; // received, not yet consumed
-    std::size_t FScanned = 0;
+    TRequestReader FReader;
+    TSendLimits FSendLimits;
 };
 
 } // namespace vx::httpservice

@@ -9,12 +9,38 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace vx::httpservice {
 
 TTcpSocket::~TTcpSocket() {
     Close();
+}
+
+TTcpSocket::TTcpSocket(TTcpSocket&& other) noexcept
+    : FHandle(other.FHandle), FListening(other.FListening), FLastError(other.FLastError) {
+    other.FHandle = -1;
+    other.FListening = false;
+}
+
+TTcpSocket& TTcpSocket::operator=(TTcpSocket&& other) noexcept {
+    if (this != &other) {
+        Close();
+        FHandle = other.FHandle;
+        FListening = other.FListening;
+        FLastError = other.FLastError;
+        other.FHandle = -1;
+        other.FListening = false;
+    }
+    return *this;
+}
+
+int TTcpSocket::Release() {
+    const int handle = FHandle;
+    FHandle = -1;
+    FListening = false;
+    return handle;
 }
 
 bool TTcpSocket::Check(bool ok) {
@@ -102,8 +128,9 @@ TTcpSocket::TWait TTcpSocket::WaitWritable(int milliseconds) {
     return Wait(POLLOUT, milliseconds);
 }
 
-int TTcpSocket::Accept() {
-    const int handle = ::accept4(FHandle, nullptr, nullptr, SOCK_CLOEXEC);
+int TTcpSocket::Accept(bool nonBlocking) {
+    const int handle =
+        ::accept4(FHandle, nullptr, nullptr, SOCK_CLOEXEC | (nonBlocking ? SOCK_NONBLOCK : 0));
     Check(handle >= 0);
     return handle;
 }
@@ -136,6 +163,33 @@ bool TTcpSocket::Send(std::string_view data) {
     return true;
 }
 
+long TTcpSocket::SendSome(std::span<const std::string_view> pieces) {
+    // Linux takes up to 1024 pieces in one call; a response has a few.
+    constexpr std::size_t maxPieces = 64;
+    iovec vectors[maxPieces];
+    std::size_t count = 0;
+    for (const auto piece : pieces) {
+        if (count == maxPieces) {
+            break;
+        }
+        if (!piece.empty()) {
+            vectors[count++] = {const_cast<char*>(piece.data()), piece.size()};
+        }
+    }
+    msghdr message{};
+    message.msg_iov = vectors;
+    message.msg_iovlen = count;
+    for (;;) {
+        // MSG_NOSIGNAL: a peer that went away is an error here, not a SIGPIPE for the process.
+        const ssize_t n = ::sendmsg(FHandle, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        Check(n >= 0);
+        return static_cast<long>(n);
+    }
+}
+
 std::string TTcpSocket::PeerAddress() {
     sockaddr_in addr{};
     socklen_t length = sizeof addr;
@@ -160,6 +214,13 @@ void TTcpSocket::ShutdownAndClose() {
         if (::recv(FHandle, buffer, sizeof buffer, MSG_DONTWAIT) <= 0) {
             break;
         }
+    }
+    Close();
+}
+
+void TTcpSocket::Abort() {
+    if (FHandle >= 0) {
+        SetLinger(true, 0);
     }
     Close();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,8 @@ public:
     ~TTcpSocket();
     TTcpSocket(const TTcpSocket&) = delete;
     TTcpSocket& operator=(const TTcpSocket&) = delete;
+    TTcpSocket(TTcpSocket&& other) noexcept;
+    TTcpSocket& operator=(TTcpSocket&& other) noexcept;
 
     bool Create();
     bool SetLinger(bool on, int seconds);
@@ -36,20 +39,28 @@ public:
 
     TWait WaitReadable(int milliseconds);
     TWait WaitWritable(int milliseconds);
-    // An accepted connection's handle, or -1.
-    int Accept();
+    // An accepted connection's handle, or -1. `nonBlocking`: the connection's calls never
+    // block (SendSome and Receive never do anyway).
+    int Accept(bool nonBlocking = false);
     // Reads what is waiting, up to `size` bytes, without blocking: >0 bytes read, 0 when the
     // peer closed, -1 on error or when nothing is waiting (LastError EAGAIN).
     long Receive(char* buffer, std::size_t size);
     // Sends all of `data` (bounded by the send time-out); false on error.
     bool Send(std::string_view data);
+    // Sends what the connection takes at once of `pieces`, in order, in one call, without
+    // blocking: the bytes sent, or -1 on error and when it takes nothing (LastError EAGAIN).
+    long SendSome(std::span<const std::string_view> pieces);
     // The peer's address in dotted form, or "" on error.
     std::string PeerAddress();
     // Shuts down the sending side, discards the input already waiting, and closes.
     void ShutdownAndClose();
+    // Closes with a reset: what is still queued for the peer is discarded.
+    void Abort();
     void Close();
 
     int Handle() const { return FHandle; }
+    // Gives up ownership of the handle, which the caller then closes.
+    int Release();
     int LastError() const { return FLastError; }
     std::string LastErrorText() const;
 

@@ -3,6 +3,8 @@
 #include "platform/Exception.h"
 #include "platform/UiThread.h"
 
+#include <system_error>
+
 namespace vx {
 
 TWorkerThread::TWorkerThread() = default;
@@ -22,21 +24,36 @@ void TWorkerThread::Start() {
     FStarted = true;
     FFinished = false;
     const bool freeOnTerminate = FFreeOnTerminate;
-    std::thread thread;
-    try {
-        thread = std::thread(&TWorkerThread::ThreadProc, this);
-    } catch (...) {
+    pthread_attr_t attributes;
+    ::pthread_attr_init(&attributes);
+    int error = 0;
+    if (FStackSize > 0) {
+        error = ::pthread_attr_setstacksize(&attributes, FStackSize);
+    }
+    if (error == 0 && freeOnTerminate) {
+        error = ::pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    }
+    // A joinable thread's handle is stored under the lock before its body can look for it. A
+    // free-on-terminate body may delete this object at once, lock included: no lock then.
+    std::unique_lock lock(FJoinLock, std::defer_lock);
+    if (!freeOnTerminate) {
+        lock.lock();
+    }
+    pthread_t thread{};
+    if (error == 0) {
+        error = ::pthread_create(&thread, &attributes, &TWorkerThread::ThreadEntry, this);
+    }
+    ::pthread_attr_destroy(&attributes);
+    if (error != 0) {
         FStarted = false;
         FFinished = true;
-        throw;
+        throw std::system_error(error, std::generic_category(), "Cannot create a thread");
     }
     if (freeOnTerminate) {
-        // The body may already have deleted this object: touch nothing of it any more.
-        thread.detach();
-    } else {
-        std::lock_guard lock(FJoinLock);
-        FThread = std::move(thread);
+        return; // the body may already have deleted this object: touch nothing of it
     }
+    FThread = thread;
+    FJoinable = true;
 }
 
 void TWorkerThread::Terminate() {
@@ -47,7 +64,7 @@ void TWorkerThread::WaitFor() {
     if (FFreeOnTerminate) {
         throw Exception("Cannot wait for a thread that frees itself");
     }
-    if (std::this_thread::get_id() == ThreadId()) {
+    if (IsCurrent()) {
         throw Exception("A thread cannot wait for itself");
     }
     if (UiThread::IsCurrent()) {
@@ -59,6 +76,11 @@ void TWorkerThread::WaitFor() {
 
 void TWorkerThread::Synchronize(const std::function<void()>& fn) {
     UiThread::Synchronize(fn);
+}
+
+void* TWorkerThread::ThreadEntry(void* self) {
+    static_cast<TWorkerThread*>(self)->ThreadProc();
+    return nullptr;
 }
 
 void TWorkerThread::ThreadProc() {
@@ -80,19 +102,22 @@ void TWorkerThread::ThreadProc() {
     }
 }
 
-std::thread::id TWorkerThread::ThreadId() {
+bool TWorkerThread::IsCurrent() {
     std::lock_guard lock(FJoinLock);
-    return FThread.get_id();
+    return FJoinable && ::pthread_equal(FThread, ::pthread_self()) != 0;
 }
 
 void TWorkerThread::Join() {
     std::lock_guard lock(FJoinLock);
-    if (FThread.joinable()) {
-        if (FThread.get_id() == std::this_thread::get_id()) {
-            FThread.detach();
-        } else {
-            FThread.join();
-        }
+    if (!FJoinable) {
+        return;
+    }
+    FJoinable = false;
+    if (::pthread_equal(FThread, ::pthread_self()) != 0) {
+        // Deleted by its own body: still running, so the detach cannot race with its exit.
+        ::pthread_detach(FThread);
+    } else {
+        ::pthread_join(FThread, nullptr);
     }
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
+#include <pthread.h>
 
 namespace vx {
 
@@ -44,6 +45,9 @@ public:
     // Must be set before Start().
     void SetFreeOnTerminate(bool value) { FFreeOnTerminate = value; }
     bool FreeOnTerminate() const { return FFreeOnTerminate; }
+    // The stack of the thread in bytes (at least PTHREAD_STACK_MIN); 0, the default, takes
+    // the system's. Must be set before Start().
+    void SetStackSize(std::size_t bytes) { FStackSize = bytes; }
 
     std::exception_ptr FatalException() const { return FFatalException; }
 
@@ -61,16 +65,19 @@ protected:
 
 private:
     friend class UiThread;
+    static void* ThreadEntry(void* self);
     void ThreadProc();
     void Join();
-    std::thread::id ThreadId();
+    bool IsCurrent();
 
-    std::mutex FJoinLock; // guards FThread: the owner and the UI thread may both wait
-    std::thread FThread;
+    std::mutex FJoinLock; // guards FThread and FJoinable: the owner and the UI thread may both wait
+    pthread_t FThread{};
+    bool FJoinable = false;
     std::atomic<bool> FTerminated{false};
     std::atomic<bool> FFinished{true};
     bool FStarted = false;
     bool FFreeOnTerminate = false;
+    std::size_t FStackSize = 0;
     std::exception_ptr FFatalException;
 };
 

@@ -1,5 +1,6 @@
 #include "ServiceFixture.h"
 
+#include <future>
 #include <random>
 #include <thread>
 
@@ -15,7 +16,7 @@ bool Answered(const std::string& response) {
 }
 
 TEST_F(BadInputTest, SlowClientsDoNotHoldUpOthers) {
-    FBehaviour->ReadWaitMs = 120000;
+    FBehaviour->RequestDeadlineMs = 30000;
     const std::string request = "GET /integrity-local HTTP/1.0\r\n\r\n";
     const auto slowAnswers = Pumped([&] {
         std::vector<std::unique_ptr<TClient>> slow;
@@ -43,27 +44,100 @@ TEST_F(BadInputTest, SlowClientsDoNotHoldUpOthers) {
     }
 }
 
-TEST_F(BadInputTest, AFloodBeyondTheThreadCapWaitsAndIsThenServed) {
-    FBehaviour->ReadWaitMs = 120000;
-    std::vector<std::unique_ptr<TClient>> idle;
+// Connections that send nothing, or a request slowly, are read by the daemon alone: however
+// many there are, they hold no request thread and keep nobody out.
+TEST_F(BadInputTest, IdleAndSlowConnectionsTakeNoThread) {
+    FBehaviour->RequestDeadlineMs = 30000;
+    std::vector<std::unique_ptr<TClient>> waiting;
     for (int i = 0; i < MaxRequestThreads + 40; ++i) {
-        idle.push_back(std::make_unique<TClient>(FPort));
-        ASSERT_TRUE(idle.back()->Connected());
+        waiting.push_back(std::make_unique<TClient>(FPort));
+        ASSERT_TRUE(waiting.back()->Connected());
+        if (i % 2 == 1) {
+            waiting.back()->Send("GET /integrity-local HTTP/1.0\r\nHost: a");
+        }
+    }
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_TRUE(Answered(Ask("GET /integrity-local HTTP/1.0\r\n\r\n")));
+    }
+    EXPECT_LE(FCounter->Peak(), 1);
+    // A slow request, once complete, is served like any other.
+    waiting[1]->Send("\r\n\r\n");
+    EXPECT_TRUE(Answered(Pumped([&] { return waiting[1]->ReadAll(); })));
+}
+
+// Requests whose handlers are busy take threads up to the cap; the others wait, complete, for
+// a thread to end and are then served.
+TEST_F(BadInputTest, RequestsBeyondTheThreadCapWaitAndAreThenServed) {
+    FBehaviour->Holding = true;
+    std::vector<std::unique_ptr<TClient>> held;
+    for (int i = 0; i < MaxRequestThreads + 40; ++i) {
+        held.push_back(std::make_unique<TClient>(FPort));
+        ASSERT_TRUE(held.back()->Send("GET /hold HTTP/1.0\r\n\r\n"));
     }
     ASSERT_TRUE(WaitFor([&] { return FCounter->Count() == MaxRequestThreads; }));
 
-    // A well-behaved client waits in the backlog while the cap holds...
     auto answer = std::async(std::launch::async, [port = FPort] {
         return Exchange(port, "GET /integrity-local HTTP/1.0\r\n\r\n");
     });
     EXPECT_EQ(answer.wait_for(300ms), std::future_status::timeout);
     EXPECT_EQ(FCounter->Peak(), MaxRequestThreads);
 
-    // ...and is served once the flood goes away.
-    idle.clear();
+    FBehaviour->Holding = false;
     ASSERT_TRUE(WaitFor([&] { return answer.wait_for(0s) == std::future_status::ready; }));
     EXPECT_TRUE(Answered(answer.get()));
+    for (auto& client : held) {
+        EXPECT_NE(client->ReadAll().find("HTTP/1.0 201\r\n"), std::string::npos);
+    }
     EXPECT_LE(FCounter->Peak(), MaxRequestThreads);
+}
+
+// The limits take effect on the daemon's next passes.
+void WaitForTwoPasses(TTestDaemon& daemon) {
+    const int loops = daemon.FLoops;
+    ASSERT_TRUE(vx::test::PumpUntil([&] { return daemon.FLoops >= loops + 2; }));
+}
+
+TEST_F(BadInputTest, ANewConnectionPushesOutTheOneIdleLongest) {
+    FBehaviour->PendingConnections = 3;
+    WaitForTwoPasses(*FDaemon);
+    std::vector<std::unique_ptr<TClient>> clients;
+    auto sendAndSettle = [&](TClient& client, const std::string& bytes) {
+        ASSERT_TRUE(client.Send(bytes));
+        std::this_thread::sleep_for(30ms); // read by the daemon before the next
+    };
+    for (int i = 0; i < 3; ++i) {
+        clients.push_back(std::make_unique<TClient>(FPort));
+        sendAndSettle(*clients.back(), "GET /x HTTP/1.0\r\n");
+    }
+    sendAndSettle(*clients[0], "Host: a\r\n"); // now the second is idle longest
+    clients.push_back(std::make_unique<TClient>(FPort));
+    sendAndSettle(*clients.back(), "GET /y HTTP/1.0\r\n");
+
+    const auto pushedOut = Pumped([&] { return clients[1]->ReadAll(5s); });
+    EXPECT_EQ(pushedOut, "");
+    EXPECT_FALSE(clients[1]->TimedOut());
+    for (const int kept : {0, 2, 3}) {
+        const auto answer = Pumped([&] {
+            clients[kept]->Send("\r\n");
+            return clients[kept]->ReadAll();
+        });
+        EXPECT_NE(answer.find("HTTP/1.0 201\r\n"), std::string::npos) << kept;
+    }
+}
+
+// A client that asks and never reads the answer holds its request thread only until the
+// response's deadline.
+TEST_F(BadInputTest, AResponseNotTakenInTimeIsDropped) {
+    FBehaviour->SendWaitMs = 200;
+    FBehaviour->SendDeadlineMs = 500;
+    WaitForTwoPasses(*FDaemon);
+    TClient client(FPort, 4096);
+    ASSERT_TRUE(client.Send("GET /big HTTP/1.0\r\n\r\n"));
+    ASSERT_TRUE(WaitFor([&] { return FCounter->Peak() == 1 && FCounter->Count() == 0; }));
+    const auto partial = Pumped([&] { return client.ReadAll(); });
+    EXPECT_TRUE(partial.starts_with("HTTP/1.0 200\r\n"));
+    EXPECT_LT(partial.size(), BigResponse);
+    EXPECT_TRUE(Answered(Ask("GET /integrity-local HTTP/1.0\r\n\r\n")));
 }
 
 TEST_F(BadInputTest, BinaryGarbageIsDroppedAndServiceGoesOn) {

@@ -203,21 +203,21 @@ TEST_F(RequestTest, AnIntegrityFailureEndsTheRequestWithoutAResponse) {
 }
 
 TEST_F(RequestTest, RequestThreadsOutliveTheirDaemonSafely) {
-    // A client that is half-way through its request when the daemon goes.
-    TClient slow(FPort);
-    ASSERT_TRUE(slow.Connected());
-    slow.Send("GET /fail HTTP/1.0\r\n");
+    // A request still in its handler when the daemon goes.
+    FBehaviour->Holding = true;
+    TClient held(FPort);
+    ASSERT_TRUE(held.Send("GET /hold/fail HTTP/1.0\r\n\r\n"));
     ASSERT_TRUE(WaitFor([&] { return FCounter->Count() == 1; }));
     const auto log = FDaemon->ServiceLog();
     FDaemon.reset();
 
     const auto answer = Pumped([&] {
-        slow.Send("\r\n");
-        return slow.ReadAll();
+        FBehaviour->Holding = false;
+        return held.ReadAll();
     });
     EXPECT_EQ(answer.substr(0, 14), "HTTP/1.0 500\r\n");
     ASSERT_EQ(log->Lines().size(), 1u);
-    EXPECT_NE(log->Lines()[0].find("Processing request /fail failed"), std::string::npos);
+    EXPECT_NE(log->Lines()[0].find("Processing request /hold/fail failed"), std::string::npos);
 }
 
 } // namespace

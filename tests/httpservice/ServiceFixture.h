@@ -23,7 +23,7 @@ protected:
     void SetUp() override {
         UiThread::Attach();
         SetMachineKey(TestMachineKey);
-        FBehaviour->ReadWaitMs = 300;
+        FBehaviour->RequestDeadlineMs = 300;
         FPort = FreeLoopbackPort();
         FDaemon = StartThread<TTestDaemon>(FPort, FBehaviour);
         FCounter = FDaemon->RequestThreads();

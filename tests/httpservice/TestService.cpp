@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace vx::httpservice::test {
@@ -37,8 +38,11 @@ TPortBlocker::~TPortBlocker() {
     }
 }
 
-TClient::TClient(int port) {
+TClient::TClient(int port, int receiveBuffer) {
     FHandle = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBuffer > 0) {
+        ::setsockopt(FHandle, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    }
     sockaddr_in addr = Loopback(port);
     if (::connect(FHandle, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         ::close(FHandle);
@@ -102,9 +106,7 @@ std::string Exchange(int port, const std::string& request) {
 
 TTestRequestThread::TTestRequestThread(int socket, std::shared_ptr<TServiceLog> log,
                                        std::shared_ptr<TBehaviour> behaviour)
-    : TCustomHTTPInstanceThread(socket, std::move(log)), FBehaviour(std::move(behaviour)) {
-    FReadWaitMs = FBehaviour->ReadWaitMs;
-}
+    : TCustomHTTPInstanceThread(socket, std::move(log)), FBehaviour(std::move(behaviour)) {}
 
 std::string TTestRequestThread::ServiceName() const {
     return FBehaviour->ServiceName;
@@ -117,7 +119,14 @@ int TTestRequestThread::HandleRequest(const std::string& method, const std::stri
         std::lock_guard lock(FBehaviour->Lock);
         FBehaviour->Seen.push_back(seen);
     }
-    if (uri.starts_with("/fail")) {
+    while (uri.starts_with("/hold") && FBehaviour->Holding) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (uri == "/big") {
+        FResponseBody.assign(BigResponse, 'b');
+        return 200;
+    }
+    if (uri.starts_with("/fail") || uri.starts_with("/hold/fail")) {
         FHeaders.push_back("X-Partial: yes");
         FResponseBody = "partial";
         throw Exception("handler broke");
@@ -137,6 +146,14 @@ TCustomHTTPDaemonThread::TRequestThreadClass TTestDaemon::RequestThreadClass() c
 }
 
 void TTestDaemon::DoLoop() {
+    TPendingLimits limits;
+    limits.Deadline = std::chrono::milliseconds(FBehaviour->RequestDeadlineMs);
+    limits.Connections = FBehaviour->PendingConnections;
+    SetPendingLimits(limits);
+    TSendLimits send;
+    send.Wait = std::chrono::milliseconds(FBehaviour->SendWaitMs);
+    send.Deadline = std::chrono::milliseconds(FBehaviour->SendDeadlineMs);
+    SetSendLimits(send);
     ++FLoops;
     if (FOnLoop) {
         FOnLoop(*this);

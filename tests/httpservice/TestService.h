@@ -32,7 +32,8 @@ private:
 // A raw client connection to 127.0.0.1:port.
 class TClient {
 public:
-    explicit TClient(int port);
+    // `receiveBuffer`: a receive buffer of about this many bytes instead of the system's.
+    explicit TClient(int port, int receiveBuffer = 0);
     ~TClient();
     TClient(const TClient&) = delete;
     TClient& operator=(const TClient&) = delete;
@@ -55,16 +56,27 @@ private:
 // must not be the UI thread unless no handler fails (LogLine waits for the UI thread).
 std::string Exchange(int port, const std::string& request);
 
-// What the test service's request threads do and saw.
+// What the test service and its request threads do and saw. The limits apply from the
+// daemon's next pass on.
 struct TBehaviour {
-    int ReadWaitMs = 120000;
+    std::atomic<int> RequestDeadlineMs{30000};
+    std::atomic<std::size_t> PendingConnections{4096};
+    std::atomic<int> SendWaitMs{5000};
+    std::atomic<int> SendDeadlineMs{30000};
+    // While set, "/hold..." requests wait in their handlers.
+    std::atomic<bool> Holding{false};
     std::string ServiceName = "VXTray";
     std::mutex Lock;
     std::vector<std::string> Seen; // "method|uri|remote|body" per handled request
 };
 
-// A concrete request thread: "/fail..." writes "partial" and raises; anything else answers
-// 201 with an own header line and "method|uri|remote|body".
+// The body of "/big": more than the kernel queues for a connection.
+inline constexpr std::size_t BigResponse = std::size_t{16} * 1024 * 1024;
+
+// A concrete request thread: "/big" answers 200 with BigResponse bytes; "/hold..." first
+// waits while Holding; "/fail..." and
+// "/hold/fail..." write "partial" and raise; anything else answers 201 with an own header line and
+// "method|uri|remote|body".
 class TTestRequestThread : public TCustomHTTPInstanceThread {
 public:
     TTestRequestThread(int socket, std::shared_ptr<TServiceLog> log,

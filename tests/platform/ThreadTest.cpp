@@ -4,8 +4,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <future>
+#include <pthread.h>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -94,6 +96,41 @@ TEST(WorkerThreadTest, FreeOnTerminateThreadDeletesItself) {
         std::this_thread::sleep_for(1ms);
     }
     EXPECT_EQ(freed, 1);
+}
+
+// The attributes the body's own thread runs with.
+struct TBodyAttributes {
+    int DetachState = -1;
+    std::size_t StackSize = 0;
+};
+
+TBodyAttributes CurrentThreadAttributes() {
+    TBodyAttributes seen;
+    pthread_attr_t attributes;
+    if (::pthread_getattr_np(::pthread_self(), &attributes) == 0) {
+        ::pthread_attr_getdetachstate(&attributes, &seen.DetachState);
+        ::pthread_attr_getstacksize(&attributes, &seen.StackSize);
+        ::pthread_attr_destroy(&attributes);
+    }
+    return seen;
+}
+
+// A self-freeing thread must never be detached after its start: the detach could meet the
+// thread's exit, whose stack the C library may already have unmapped.
+TEST(WorkerThreadTest, ASelfFreeingThreadIsBornDetachedWithTheStackAskedFor) {
+    constexpr std::size_t stackSize = std::size_t{256} * 1024;
+    std::promise<TBodyAttributes> seen;
+    auto* thread = new TFnThread([&](TFnThread&) { seen.set_value(CurrentThreadAttributes()); });
+    thread->SetFreeOnTerminate(true);
+    thread->SetStackSize(stackSize);
+    thread->Start();
+    const TBodyAttributes attributes = seen.get_future().get();
+    EXPECT_EQ(attributes.DetachState, PTHREAD_CREATE_DETACHED);
+    EXPECT_EQ(attributes.StackSize, stackSize);
+
+    TBodyAttributes owned;
+    StartThread<TFnThread>([&](TFnThread&) { owned = CurrentThreadAttributes(); })->WaitFor();
+    EXPECT_EQ(owned.DetachState, PTHREAD_CREATE_JOINABLE);
 }
 
 TEST(WorkerThreadTest, WaitForOnANeverStartedThreadReturns) {
