@@ -250,6 +250,9 @@ private:
     }
 
     void ParseData(std::string_view data, TRegValue& value) {
+        if (data.empty()) {
+            Fail("missing value data after '='");
+        }
         if (data.front() == '"') {
             std::size_t pos = 0;
             auto text = ReadQuoted(data, pos);

@@ -169,7 +169,12 @@ INSTANTIATE_TEST_SUITE_P(
         TErrorCase{"junk after text", V5 + "[HKEY_LOCAL_MACHINE\\A]\r\n\"a\"=\"abc\" x\r\n", 4},
         TErrorCase{"no equals", V5 + "[HKEY_LOCAL_MACHINE\\A]\r\n\"a\" \"b\"\r\n", 4},
         TErrorCase{"stray line", V5 + "[HKEY_LOCAL_MACHINE\\A]\r\nhello\r\n", 4},
-        TErrorCase{"binary garbage", std::string("\x01\x02\x03\x00\xff", 5), 1}),
+        TErrorCase{"binary garbage", std::string("\x01\x02\x03\x00\xff", 5), 1},
+        TErrorCase{"no data", V5 + "[HKEY_LOCAL_MACHINE\\A]\r\n\"b\"=\r\n", 4},
+        TErrorCase{"no default data", V5 + "[HKEY_LOCAL_MACHINE\\A]\r\n@= \t\r\n", 4},
+        TErrorCase{"no data at the end of the file", V5 + "[HKEY_LOCAL_MACHINE\\A]\r\n\"b\"=", 4},
+        TErrorCase{"no name and no data", V5 + "[HKEY_LOCAL_MACHINE\\A]\r\n@\r\n", 4},
+        TErrorCase{"lone bracket", V5 + "[\r\n", 3}),
     vx::test::CaseName{});
 
 TEST(RegFormat, AnEmptyFileIsAnEmptyHive) {
