@@ -55,12 +55,13 @@ std::optional<DWORD> ParseHexNumber(std::string_view text) {
     return value;
 }
 
-// The file's text as UTF-8, whatever its encoding, with the style noted.
+// The file's text as UTF-8, whatever its encoding, with the style noted. Bytes that are not
+// UTF-8 were written to a UTF-16 file as lone surrogates (KeepBytes) and come back as bytes.
 std::string DecodeFile(std::string_view bytes, TRegFileStyle& style) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
     if (bytes.size() >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
         style.Encoding = TRegFileStyle::TEncoding::Utf16Le;
-        return Utf16LeToUtf8(data + 2, bytes.size() - 2);
+        return Utf16LeToUtf8(data + 2, bytes.size() - 2, TInvalidText::KeepBytes);
     }
     if (bytes.size() >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
         style.Encoding = TRegFileStyle::TEncoding::Utf8Bom;
@@ -291,7 +292,8 @@ private:
             value.Type = *type;
             ParseHexBytes(data.substr(close + 2), value.Data);
             if (!FHive->Style.Regedit4 && IsStringType(value.Type)) {
-                const auto utf8 = Utf16LeToUtf8(value.Data.data(), value.Data.size());
+                const auto utf8 =
+                    Utf16LeToUtf8(value.Data.data(), value.Data.size(), TInvalidText::KeepBytes);
                 value.Data.assign(utf8.begin(), utf8.end());
             }
             return;
@@ -384,7 +386,7 @@ public:
         case TRegFileStyle::TEncoding::Utf8Bom:
             return "\xEF\xBB\xBF" + FOut;
         case TRegFileStyle::TEncoding::Utf16Le: {
-            const auto wide = Utf8ToUtf16Le(FOut);
+            const auto wide = Utf8ToUtf16Le(FOut, TInvalidText::KeepBytes);
             std::string out("\xFF\xFE");
             out.append(wide.begin(), wide.end());
             return out;
@@ -448,8 +450,11 @@ private:
         std::vector<std::uint8_t> wide;
         const std::vector<std::uint8_t>* bytes = &value.Data;
         if (!FStyle.Regedit4 && IsStringType(value.Type)) {
+            // KeepBytes: a text that is not UTF-8 must read back as the very same bytes, or
+            // any write to the hive would change it.
             wide = Utf8ToUtf16Le(std::string_view(reinterpret_cast<const char*>(value.Data.data()),
-                                                  value.Data.size()));
+                                                  value.Data.size()),
+                                 TInvalidText::KeepBytes);
             bytes = &wide;
         }
         static constexpr char digits[] = "0123456789abcdef";

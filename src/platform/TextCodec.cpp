@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 namespace vx::win {
 
 namespace {
 
 constexpr char32_t Replacement = 0xFFFD;
+// KeepBytes: the byte b that is not UTF-8 travels as the unpaired surrogate KeptByteBase + b.
+constexpr char16_t KeptByteBase = 0xDC00;
 
 char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -36,8 +39,9 @@ void AppendUtf16(std::vector<std::uint8_t>& out, char16_t unit) {
     out.push_back(static_cast<std::uint8_t>(unit >> 8));
 }
 
-// Decodes one UTF-8 sequence at text[i], advancing i; invalid input yields U+FFFD.
-char32_t NextCodePoint(std::string_view text, std::size_t& i) {
+// Decodes one UTF-8 sequence at text[i], advancing i; nullopt when the bytes there are not
+// UTF-8 (i then stands past those that were read).
+std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& i) {
     const auto lead = static_cast<unsigned char>(text[i++]);
     if (lead < 0x80) {
         return lead;
@@ -52,23 +56,23 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i) {
     } else if ((lead & 0xF8) == 0xF0) {
         extra = 3, c = lead & 0x07, min = 0x10000;
     } else {
-        return Replacement;
+        return std::nullopt;
     }
     for (int k = 0; k < extra; ++k) {
         if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            return Replacement;
+            return std::nullopt;
         }
         c = (c << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
     }
     if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        return Replacement;
+        return std::nullopt;
     }
     return c;
 }
 
 } // namespace
 
-std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size) {
+std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size, TInvalidText invalid) {
     std::string out;
     out.reserve(size / 2);
     std::size_t i = 0;
@@ -86,6 +90,11 @@ std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size) {
                 continue;
             }
         }
+        if (invalid == TInvalidText::KeepBytes && unit >= KeptByteBase + 0x80 &&
+            unit <= KeptByteBase + 0xFF) {
+            out += static_cast<char>(unit - KeptByteBase);
+            continue;
+        }
         AppendUtf8(out, (unit >= 0xD800 && unit <= 0xDFFF) ? Replacement : unit);
     }
     if (i < size) {
@@ -94,12 +103,21 @@ std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size) {
     return out;
 }
 
-std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text) {
+std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text, TInvalidText invalid) {
     std::vector<std::uint8_t> out;
     out.reserve(text.size() * 2);
     std::size_t i = 0;
     while (i < text.size()) {
-        const char32_t c = NextCodePoint(text, i);
+        const std::size_t start = i;
+        const auto decoded = NextCodePoint(text, i);
+        if (!decoded && invalid == TInvalidText::KeepBytes) {
+            // Only the lead byte is kept here: the bytes after it may start valid text.
+            i = start + 1;
+            AppendUtf16(
+                out, static_cast<char16_t>(KeptByteBase + static_cast<unsigned char>(text[start])));
+            continue;
+        }
+        const char32_t c = decoded.value_or(Replacement);
         if (c >= 0x10000) {
             AppendUtf16(out, static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
             AppendUtf16(out, static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));

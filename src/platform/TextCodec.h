@@ -9,11 +9,20 @@
 // this system; "wide" text is UTF-16LE as Windows stores it.
 namespace vx::win {
 
-// UTF-16LE bytes to UTF-8. Unpaired surrogates and a trailing odd byte become U+FFFD.
-std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size);
+// What the conversions make of what does not convert. Replace: U+FFFD. KeepBytes: a byte
+// that is no part of valid UTF-8 (always 0x80 to 0xFF) becomes the unpaired low surrogate
+// U+DC80 to U+DCFF and that surrogate becomes the byte again, so that any byte string comes
+// back unchanged from UTF-16; text that is valid UTF-8 converts as with Replace.
+enum class TInvalidText { Replace, KeepBytes };
 
-// UTF-8 to UTF-16LE bytes. Invalid UTF-8 bytes become U+FFFD.
-std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text);
+// UTF-16LE bytes to UTF-8. Unpaired surrogates (but those KeepBytes gives back as bytes) and
+// a trailing odd byte become U+FFFD.
+std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size,
+                          TInvalidText invalid = TInvalidText::Replace);
+
+// UTF-8 to UTF-16LE bytes. Invalid UTF-8 bytes become U+FFFD, or are kept (KeepBytes).
+std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text,
+                                        TInvalidText invalid = TInvalidText::Replace);
 
 // ASCII case folding, the comparison Windows applies to key and value names.
 std::string FoldCase(std::string_view text);

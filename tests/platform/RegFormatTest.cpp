@@ -1,5 +1,6 @@
 #include "platform/RegFormat.h"
 
+#include "RegTextCases.h"
 #include "support/CaseName.h"
 
 #include <string>
@@ -176,6 +177,56 @@ INSTANTIATE_TEST_SUITE_P(
         TErrorCase{"no name and no data", V5 + "[HKEY_LOCAL_MACHINE\\A]\r\n@\r\n", 4},
         TErrorCase{"lone bracket", V5 + "[\r\n", 3}),
     vx::test::CaseName{});
+
+struct TStyleCase {
+    const char* Name;
+    TRegFileStyle Style;
+};
+
+const TStyleCase FileStyles[] = {
+    {"version 5, UTF-8", {false, TRegFileStyle::TEncoding::Utf8, true}},
+    {"version 5, UTF-8 with BOM, LF", {false, TRegFileStyle::TEncoding::Utf8Bom, false}},
+    {"version 5, UTF-16", {false, TRegFileStyle::TEncoding::Utf16Le, true}},
+    {"REGEDIT4", {true, TRegFileStyle::TEncoding::Utf8, true}},
+    {"REGEDIT4, UTF-16", {true, TRegFileStyle::TEncoding::Utf16Le, true}},
+};
+
+class RegTextRoundTrip : public testing::TestWithParam<test::TRegTextCase> {};
+
+// Whatever bytes a text value holds, writing the hive and reading it back gives them again
+// with their type, in every style of file: otherwise a write to any other value of the hive
+// would change this one.
+TEST_P(RegTextRoundTrip, ReadsBackTheSameBytesAndType) {
+    const auto data = Bytes(GetParam().Data);
+    for (const DWORD type : {REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ}) {
+        for (const auto& style : FileStyles) {
+            SCOPED_TRACE(std::string(style.Name) + ", type " + std::to_string(type));
+            TRegHive hive;
+            hive.Style = style.Style;
+            hive.Root.AddSubKey("K").SetValue({"v", type, data, {}});
+            const auto written = FormatRegFile(hive, "HKEY_LOCAL_MACHINE");
+            const auto again = ParseRegFile(written, "HKEY_LOCAL_MACHINE");
+            const auto& value = ValueOf(again, "K", "v");
+            EXPECT_EQ(value.Type, type);
+            EXPECT_EQ(value.Data, data);
+            EXPECT_EQ(FormatRegFile(again, "HKEY_LOCAL_MACHINE"), written);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, RegTextRoundTrip, testing::ValuesIn(test::AwkwardRegTexts()),
+                         vx::test::CaseName{});
+
+TEST(RegFormat, TextThatIsNotUtf8KeepsItsBytesInUtf16Form) {
+    // A hand-edited line with a NUL and a byte that is not UTF-8 in its quoted data.
+    const std::string file =
+        V5 + "[HKEY_LOCAL_MACHINE\\A]\r\n\"a\"=\"x\x80" + std::string(1, '\0') + "y\"\r\n";
+    const auto written =
+        FormatRegFile(ParseRegFile(file, "HKEY_LOCAL_MACHINE"), "HKEY_LOCAL_MACHINE");
+    // The byte that is not UTF-8 travels as the lone surrogate U+DC80, the rest as UTF-16.
+    EXPECT_NE(written.find("\"a\"=hex(1):78,00,80,dc,00,00,79,00,00,00\r\n"), std::string::npos)
+        << written;
+}
 
 TEST(RegFormat, AnEmptyFileIsAnEmptyHive) {
     const auto hive = ParseRegFile("", "HKEY_LOCAL_MACHINE");

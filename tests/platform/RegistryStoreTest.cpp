@@ -1,13 +1,20 @@
 #include "platform/RegistryStore.h"
 
+#include "RegTextCases.h"
 #include "platform/Registry.h"
 #include "platform/RegistryStoreImpl.h"
+#include "support/CaseName.h"
 #include "support/RegCalls.h"
 #include "support/TempPrefix.h"
 
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -219,6 +226,90 @@ TEST_F(RegistryStore, DeletesValuesAndTrees) {
     RegCloseKey(key);
     EXPECT_EQ(FPrefix.Read("system.reg").find("Product"), std::string::npos);
 }
+
+struct TStoredValue {
+    DWORD Type = REG_NONE;
+    std::string Data;
+    bool operator==(const TStoredValue&) const = default;
+};
+
+LSTATUS SetValue(HKEY root, std::string_view path, std::string_view name,
+                 const TStoredValue& value) {
+    TKeyHandle key;
+    if (const auto status = RegCreateKeyEx(root, path, KEY_ALL_ACCESS, key.Receive());
+        status != ERROR_SUCCESS) {
+        return status;
+    }
+    return RegSetValueEx(key.Get(), name, value.Type,
+                         reinterpret_cast<const std::uint8_t*>(value.Data.data()),
+                         static_cast<DWORD>(value.Data.size()));
+}
+
+std::optional<TStoredValue> QueryValue(HKEY root, std::string_view path, std::string_view name) {
+    TKeyHandle key;
+    TStoredValue value;
+    DWORD size = 0;
+    if (RegOpenKeyEx(root, path, KEY_READ, key.Receive()) != ERROR_SUCCESS ||
+        RegQueryValueEx(key.Get(), name, &value.Type, nullptr, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    value.Data.resize(size);
+    if (RegQueryValueEx(key.Get(), name, nullptr,
+                        reinterpret_cast<std::uint8_t*>(value.Data.data()),
+                        &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The quoted form a hand-edited file may give a REG_SZ: any bytes up to the line's end.
+std::optional<std::string> HandQuoted(const std::string& data) {
+    if (data.empty() || data.back() != '\0' || data.find('\n') != std::string::npos) {
+        return std::nullopt;
+    }
+    std::string line = "\"";
+    for (const char c : data.substr(0, data.size() - 1)) {
+        if (c == '\\' || c == '"') {
+            line += '\\';
+        }
+        line += c;
+    }
+    return line + '"';
+}
+
+class RegistryStoreText : public RegistryStore,
+                          public testing::WithParamInterface<test::TRegTextCase> {};
+
+// Each store stands for another process: the one that makes the unrelated write reads the
+// hive from the file and writes all of it back.
+TEST_P(RegistryStoreText, SurvivesAnUnrelatedWriteByteForByte) {
+    const std::string& data = GetParam().Data;
+    const std::string key = "Software\\Maker\\Texts";
+    std::vector<std::pair<std::string, TStoredValue>> values;
+    for (const DWORD type : {REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ}) {
+        values.emplace_back("set " + std::to_string(type), TStoredValue{type, data});
+    }
+    if (const auto quoted = HandQuoted(data)) {
+        FPrefix.Hives("[HKEY_LOCAL_MACHINE\\" + key + "]\r\n\"hand\"=" + *quoted + "\r\n");
+        values.emplace_back("hand", TStoredValue{REG_SZ, data});
+    }
+    FPrefix.Install();
+    for (const auto& [name, value] : values) {
+        if (name != "hand") {
+            ASSERT_EQ(SetValue(HKEY_LOCAL_MACHINE, key, name, value), ERROR_SUCCESS) << name;
+        }
+    }
+    FPrefix.Install();
+    ASSERT_EQ(SetText(HKEY_LOCAL_MACHINE, "Software\\B", "other", "1"), ERROR_SUCCESS);
+    FPrefix.Install();
+    for (const auto& [name, value] : values) {
+        EXPECT_EQ(QueryValue(HKEY_LOCAL_MACHINE, key, name), value) << name;
+    }
+    EXPECT_TRUE(FPrefix.Problems().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, RegistryStoreText, testing::ValuesIn(test::AwkwardRegTexts()),
+                         vx::test::CaseName{});
 
 TEST(RegistryWithoutStore, EveryCallAnswersBadDatabase) {
     InstallRegistryStore(nullptr);

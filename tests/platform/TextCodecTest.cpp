@@ -1,6 +1,7 @@
 #include "platform/TextCodec.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -41,6 +42,36 @@ TEST(TextCodec, Utf8ToWideRoundTripsAndReplacesInvalidBytes) {
     }
     const std::string invalid = std::string("a\xFF") + "b\xC3";
     EXPECT_EQ(FromWide(Utf8ToUtf16Le(invalid)), "a" + Bad + "b" + Bad);
+}
+
+TEST(TextCodec, KeepBytesBringsBackEveryByteStringAndConvertsValidTextAsReplaceDoes) {
+    const auto keptTrip = [](const std::string& text) {
+        const auto wide = Utf8ToUtf16Le(text, TInvalidText::KeepBytes);
+        return Utf16LeToUtf8(wide.data(), wide.size(), TInvalidText::KeepBytes);
+    };
+    // Every string of one or two bytes, alone and between valid characters.
+    for (int first = 0; first < 256; ++first) {
+        for (int second = -1; second < 256; ++second) {
+            std::string bytes(1, static_cast<char>(first));
+            if (second >= 0) {
+                bytes += static_cast<char>(second);
+            }
+            for (const std::string_view around : {"", "\xC3\xBC", "\xF0\x9F\x98\x80"}) {
+                std::string text(around);
+                text += bytes;
+                text += around;
+                ASSERT_EQ(keptTrip(text), text) << first << " " << second << " " << around;
+            }
+        }
+    }
+    const std::vector<std::string> valid{"plain", "gr\xC3\xBC\xC3\x9F", "\xF0\x9F\x98\x80 x",
+                                         "\xEF\xBF\xBD", std::string("a\0b", 3)};
+    for (const auto& text : valid) {
+        EXPECT_EQ(Utf8ToUtf16Le(text, TInvalidText::KeepBytes), Utf8ToUtf16Le(text)) << text;
+    }
+    // Other unpaired surrogates still stand for no byte.
+    const std::vector<std::uint8_t> lone{0x7F, 0xDC, 0x00, 0xD8};
+    EXPECT_EQ(Utf16LeToUtf8(lone.data(), lone.size(), TInvalidText::KeepBytes), Bad + Bad);
 }
 
 TEST(TextCodec, CaseFoldingIsAsciiOnly) {
