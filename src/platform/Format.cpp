@@ -2,15 +2,18 @@
 
 #include <algorithm>
 #include <cinttypes>
-#include <climits>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 namespace vx {
 namespace {
 
 constexpr const char* InvalidFormatText = "Format '%s' invalid or incompatible with argument";
 constexpr const char* ArgumentMissingText = "No argument for format '%s'";
+// Widths and precisions, digits or "*", are cut to this: more is no text anyone reads, only
+// memory and time spent on padding.
+constexpr int MaxNumber = 1 << 20;
 
 std::string Message(const char* pattern, std::string_view format) {
     std::string text(pattern);
@@ -62,23 +65,24 @@ private:
         return FArgs[FNext++];
     }
 
-    // Digits at i, or "*" taking an integer argument; -1 when neither is there.
-    int Number(size_t& i) {
+    // Digits at i, or "*" taking an integer argument, at most MaxNumber either way; nullopt
+    // when neither is there. Only "*" can give a negative number, as small as -MaxNumber.
+    std::optional<int> Number(size_t& i) {
         if (i < FFormat.size() && FFormat[i] == '*') {
             ++i;
             const auto& v = NextArg().Value();
             if (const auto* n = std::get_if<std::int64_t>(&v)) {
-                return *n < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(*n, INT_MAX));
+                return static_cast<int>(std::clamp<std::int64_t>(*n, -MaxNumber, MaxNumber));
             }
             if (const auto* u = std::get_if<std::uint64_t>(&v)) {
-                return static_cast<int>(std::min<std::uint64_t>(*u, INT_MAX));
+                return static_cast<int>(std::min<std::uint64_t>(*u, MaxNumber));
             }
             Invalid();
         }
-        int value = -1;
+        std::optional<int> value;
         while (i < FFormat.size() && FFormat[i] >= '0' && FFormat[i] <= '9') {
             const int digit = FFormat[i] - '0';
-            value = value < 0 ? digit : std::min(value * 10 + digit, 1 << 20);
+            value = std::min(value.value_or(0) * 10 + digit, MaxNumber);
             ++i;
         }
         return value;
@@ -88,29 +92,40 @@ private:
         TSpec spec;
         // Optional "index:" (digits followed by a colon) or "*:" selects the argument.
         const size_t start = i;
-        const int index = Number(i);
-        if (index >= 0 && i < FFormat.size() && FFormat[i] == ':') {
-            FNext = static_cast<size_t>(index);
+        std::optional<int> width = Number(i);
+        if (width && i < FFormat.size() && FFormat[i] == ':') {
+            if (*width < 0) {
+                Invalid();
+            }
+            FNext = static_cast<size_t>(*width);
+            width.reset();
             ++i;
-        } else if (start < FFormat.size() && FFormat[start] == '*') {
-            // "*" was a width taken from the arguments.
-            spec.Width = index;
-        } else {
+        } else if (start >= FFormat.size() || FFormat[start] != '*') {
+            // Digits without a colon are the width: read again below.
+            width.reset();
             i = start;
         }
         if (i < FFormat.size() && FFormat[i] == '-') {
             spec.LeftJustify = true;
             ++i;
         }
-        if (spec.Width < 0) {
-            spec.Width = Number(i);
+        if (!width) {
+            width = Number(i);
         }
+        // A negative "*" width is a "-" and its digits, as in C.
+        if (width && *width < 0) {
+            spec.LeftJustify = true;
+            width = -*width;
+        }
+        spec.Width = width.value_or(-1);
         if (i < FFormat.size() && FFormat[i] == '.') {
             ++i;
-            spec.Precision = Number(i);
-            if (spec.Precision < 0) {
+            const auto precision = Number(i);
+            // As "." followed by a "-" and digits.
+            if (!precision || *precision < 0) {
                 Invalid();
             }
+            spec.Precision = *precision;
         }
         if (i >= FFormat.size()) {
             Invalid();

@@ -45,7 +45,8 @@ private:
 };
 
 // Delphi-style Format: "%" [index ":"] ["-"] [width] ["." precision] type, with width and
-// precision given as digits or "*" (taken from the next argument), "%%" for a percent sign.
+// precision given as digits or "*" (taken from the next argument; a negative width aligns
+// left, a negative precision is invalid), both cut to 1,048,576, "%%" for a percent sign.
 // Types: d (signed decimal; precision = minimum digits), u (unsigned decimal), x (upper-case
 // hexadecimal), s (text; precision = maximum characters), f (fixed, 2 decimals by default),
 // n (as f with thousands separators), e (scientific, 15 significant digits by default),

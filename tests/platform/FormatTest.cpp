@@ -2,6 +2,10 @@
 
 #include "support/CaseName.h"
 
+#include <cstdint>
+#include <limits>
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace vx {
@@ -11,8 +15,12 @@ struct TFormatCase {
     const char* Name;
     const char* Format;
     std::vector<TFormatArg> Args;
-    const char* Expected;
+    std::string Expected;
 };
+
+// The widest field Format pads to (a mebibyte): any larger width, digits or "*", gives it.
+constexpr std::size_t WidestField = 1 << 20;
+const std::string WidestRight = std::string(WidestField - 1, ' ') + "1";
 
 class FormatTest : public ::testing::TestWithParam<TFormatCase> {};
 
@@ -42,6 +50,26 @@ INSTANTIATE_TEST_SUITE_P(
                     {"abcdef", "ab", "ab"},
                     "abc|    ab|ab    |"},
         TFormatCase{"star_width", "%*d|%-*s|", {4, 7, 3, "a"}, "   7|a  |"},
+        TFormatCase{"star_precision", "%.*d|%.*s|", {3, 7, 2, "abc"}, "007|ab|"},
+        TFormatCase{"negative_star_width_left_aligns", "%*d|%-*d|", {-4, 7, -3, 8}, "7   |8  |"},
+        TFormatCase{"digit_width_is_capped", "%99999999999d", {1}, WidestRight},
+        TFormatCase{"star_width_is_capped_as_digits_are", "%*d", {2147483647, 1}, WidestRight},
+        TFormatCase{"unsigned_star_width_is_capped",
+                    "%*d",
+                    {std::numeric_limits<std::uint64_t>::max(), 1},
+                    WidestRight},
+        TFormatCase{"most_negative_star_width_is_capped",
+                    "%*d",
+                    {std::numeric_limits<std::int64_t>::min(), 1},
+                    "1" + std::string(WidestField - 1, ' ')},
+        TFormatCase{"star_precision_is_capped",
+                    "%.*d",
+                    {2147483647, 1},
+                    std::string(WidestField - 1, '0') + "1"},
+        TFormatCase{"star_width_and_precision_of_text",
+                    "%*.*s",
+                    {2147483647, 2147483647, "a"},
+                    std::string(WidestField - 1, ' ') + "a"},
         TFormatCase{"argument_index", "%1:s %0:s %s", {"a", "b"}, "b a b"},
         TFormatCase{"percent_and_upper_case_directives", "100%% %D %S", {5, "x"}, "100% 5 x"},
         TFormatCase{"fixed_point", "%f %.1f %.0f", {3.14159, 2.26, 2.6}, "3.14 2.3 3"},
@@ -83,6 +111,8 @@ INSTANTIATE_TEST_SUITE_P(Mismatches, FormatErrorTest,
                                            TErrorCase{"width_without_directive", "%5", {1}},
                                            TErrorCase{"precision_without_digits", "%.d", {1}},
                                            TErrorCase{"star_width_of_text", "%*d", {"w", 1}},
+                                           TErrorCase{"negative_star_precision", "%.*d", {-1, 1}},
+                                           TErrorCase{"negative_star_index", "%*:d", {-1, 1}},
                                            TErrorCase{"index_out_of_range", "%3:s", {"a"}}),
                          vx::test::CaseName{});
 
