@@ -84,7 +84,6 @@ bool TPeImage::Open() {
         return false;
     }
     const std::uint8_t* fileHeader = head + 4;
-    const std::uint64_t sectionCount = U16(fileHeader + SectionCountOffset);
     const std::uint64_t optionalSize = U16(fileHeader + OptionalHeaderSizeOffset);
     const std::uint64_t optionalOffset = peOffset + 4 + FileHeaderSize;
 
@@ -117,7 +116,10 @@ bool TPeImage::Open() {
         return false;
     }
 
-    // The whole table must lie in the file before any room is made for it.
+    // Sections past the limit are not looked at: each read by address would walk them all.
+    // What is looked at must lie in the file before any room is made for it.
+    const std::uint64_t sectionCount =
+        std::min<std::uint64_t>(U16(fileHeader + SectionCountOffset), MaxPeSections);
     const std::uint64_t tableOffset = optionalOffset + optionalSize;
     const std::uint64_t tableSize = sectionCount * SectionHeaderSize;
     if (tableOffset + tableSize > FSource.Size()) {
@@ -158,7 +160,8 @@ std::optional<std::uint32_t> FindEntry(const TPeImage& image, std::uint32_t dire
         return std::nullopt;
     }
     const std::uint32_t named = U16(header + 12);
-    const std::uint32_t total = named + U16(header + 14);
+    const std::uint32_t total =
+        std::min<std::uint32_t>(named + U16(header + 14), MaxPeResourceEntries);
     // Identifier entries follow the named ones.
     for (std::uint32_t i = id ? named : 0; i < total; ++i) {
         std::uint8_t entry[ResourceEntrySize];
@@ -232,16 +235,25 @@ std::optional<std::vector<std::uint8_t>> FindPeResource(const TByteSource& sourc
         return std::nullopt;
     }
     // Three levels: type, name, language. The first two lead to directories, the last to a
-    // data entry; anything else is a broken tree.
+    // data entry; anything else is a broken tree, and so is a directory met again on the way
+    // down, which only a loop can do.
     const auto typeEntry = FindEntry(image, 0, type);
     if (!typeEntry || (*typeEntry & HighBit) == 0) {
         return std::nullopt;
     }
-    const auto nameEntry = FindEntry(image, *typeEntry & ~HighBit, id);
+    const std::uint32_t typeDirectory = *typeEntry & ~HighBit;
+    if (typeDirectory == 0) {
+        return std::nullopt;
+    }
+    const auto nameEntry = FindEntry(image, typeDirectory, id);
     if (!nameEntry || (*nameEntry & HighBit) == 0) {
         return std::nullopt;
     }
-    const auto languageEntry = FindEntry(image, *nameEntry & ~HighBit, std::nullopt);
+    const std::uint32_t nameDirectory = *nameEntry & ~HighBit;
+    if (nameDirectory == 0 || nameDirectory == typeDirectory) {
+        return std::nullopt;
+    }
+    const auto languageEntry = FindEntry(image, nameDirectory, std::nullopt);
     if (!languageEntry || (*languageEntry & HighBit) != 0) {
         return std::nullopt;
     }

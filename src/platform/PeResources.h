@@ -52,9 +52,17 @@ private:
 
 inline constexpr std::uint16_t RT_VERSION = 16;
 
+// What FindPeResource looks at, so that a hostile file costs little: the first
+// MaxPeSections sections (the number the Windows loader accepts; real files have a few dozen
+// at most) and the first MaxPeResourceEntries entries of each resource directory (a root
+// holds a few dozen types, a version directory one name and a handful of languages).
+inline constexpr std::size_t MaxPeSections = 96;
+inline constexpr std::size_t MaxPeResourceEntries = 4096;
+
 // The data of the resource of type `type` and numeric identifier `id` in its first language,
 // as FindResource and LoadResource give it, cut to at most `maxSize` bytes. nullopt when
-// `image` is not a PE file (PE32 or PE32+) or holds no such resource.
+// `image` is not a PE file (PE32 or PE32+) or holds no such resource within the limits above,
+// or when the way to it is no tree of three levels (type, name, language).
 std::optional<std::vector<std::uint8_t>>
 FindPeResource(const TByteSource& image, std::uint16_t type, std::uint16_t id, std::size_t maxSize);
 

@@ -9,7 +9,8 @@ namespace vx::test {
 namespace {
 
 constexpr std::uint32_t SectionRva = 0x1000;
-constexpr std::size_t SectionFileOffset = 0x200;
+constexpr std::size_t FileAlignment = 0x200;
+constexpr std::size_t SectionHeaderSize = 40;
 constexpr std::size_t PeHeaderOffset = 0x40;
 constexpr std::uint16_t Pe32OptionalSize = 224;
 constexpr std::uint16_t Pe32PlusOptionalSize = 240;
@@ -42,7 +43,8 @@ void Put32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t v
     Put16(bytes, offset + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
-TPeImageBytes BuildPeImage(const std::vector<TPeResource>& resources, bool pe32Plus) {
+TPeImageBytes BuildPeImage(const std::vector<TPeResource>& resources, bool pe32Plus,
+                           TPeEmptySections empty) {
     // type -> id -> language -> index into `resources`
     std::map<std::uint16_t, std::map<std::uint16_t, std::map<std::uint16_t, std::size_t>>> tree;
     for (std::size_t i = 0; i < resources.size(); ++i) {
@@ -74,12 +76,17 @@ TPeImageBytes BuildPeImage(const std::vector<TPeResource>& resources, bool pe32P
         dataOffsets[i] = offset;
         offset += resources[i].Data.size();
     }
-    const std::size_t sectionSize = Align(offset, 0x200);
+    const std::size_t sectionSize = Align(offset, FileAlignment);
+    const std::uint16_t optionalSize = pe32Plus ? Pe32PlusOptionalSize : Pe32OptionalSize;
+    const std::size_t sectionCount = empty.Before + 1 + empty.After;
+    const std::size_t sectionTable = PeHeaderOffset + 4 + 20 + optionalSize;
+    const std::size_t sectionFileOffset =
+        Align(sectionTable + sectionCount * SectionHeaderSize, FileAlignment);
 
     TPeImageBytes image;
     image.LanguageEntries.resize(resources.size());
     auto& bytes = image.Bytes;
-    bytes.assign(SectionFileOffset + sectionSize, 0);
+    bytes.assign(sectionFileOffset + sectionSize, 0);
     bytes[0] = 'M';
     bytes[1] = 'Z';
     Put32(bytes, image.NewHeaderOffsetField, PeHeaderOffset);
@@ -90,9 +97,8 @@ TPeImageBytes BuildPeImage(const std::vector<TPeResource>& resources, bool pe32P
     const std::size_t fileHeader = PeHeaderOffset + 4;
     Put16(bytes, fileHeader, pe32Plus ? 0x8664 : 0x14C);
     image.SectionCountField = fileHeader + 2;
-    Put16(bytes, image.SectionCountField, 1);
+    Put16(bytes, image.SectionCountField, static_cast<std::uint16_t>(sectionCount));
     image.OptionalHeaderSizeField = fileHeader + 16;
-    const std::uint16_t optionalSize = pe32Plus ? Pe32PlusOptionalSize : Pe32OptionalSize;
     Put16(bytes, image.OptionalHeaderSizeField, optionalSize);
     Put16(bytes, fileHeader + 18, 0x2102); // executable, 32-bit words, DLL
 
@@ -105,17 +111,17 @@ TPeImageBytes BuildPeImage(const std::vector<TPeResource>& resources, bool pe32P
     Put32(bytes, image.ResourceDirectoryField, SectionRva);
     Put32(bytes, image.ResourceDirectoryField + 4, static_cast<std::uint32_t>(offset));
 
-    image.SectionHeader = image.OptionalHeader + optionalSize;
+    image.SectionHeader = sectionTable + empty.Before * SectionHeaderSize;
     for (std::size_t i = 0; i < 5; ++i) {
         bytes[image.SectionHeader + i] = static_cast<std::uint8_t>(std::string_view(".rsrc")[i]);
     }
     Put32(bytes, image.SectionHeader + 8, static_cast<std::uint32_t>(offset));
     Put32(bytes, image.SectionHeader + 12, SectionRva);
     Put32(bytes, image.SectionHeader + 16, static_cast<std::uint32_t>(sectionSize));
-    Put32(bytes, image.SectionHeader + 20, static_cast<std::uint32_t>(SectionFileOffset));
+    Put32(bytes, image.SectionHeader + 20, static_cast<std::uint32_t>(sectionFileOffset));
     Put32(bytes, image.SectionHeader + 36, 0x40000040); // initialised data, readable
 
-    const std::size_t root = SectionFileOffset;
+    const std::size_t root = sectionFileOffset;
     image.ResourceRoot = root;
     PutDirectory(bytes, root, static_cast<std::uint16_t>(tree.size()));
     std::size_t typeIndex = 0;

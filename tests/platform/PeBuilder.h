@@ -32,9 +32,17 @@ struct TPeImageBytes {
     std::vector<std::size_t> Data;            // each resource's data, in input order
 };
 
-// A PE32 (or PE32+) DLL image whose only section holds `resources` (grouped by type, then
-// identifier, then language, each group in ascending order).
-TPeImageBytes BuildPeImage(const std::vector<TPeResource>& resources, bool pe32Plus = false);
+// Empty sections (all fields zero) that stand in the section table before and after the one
+// that holds the resources.
+struct TPeEmptySections {
+    std::size_t Before = 0;
+    std::size_t After = 0;
+};
+
+// A PE32 (or PE32+) DLL image with one section that holds `resources` (grouped by type, then
+// identifier, then language, each group in ascending order), among `empty` ones.
+TPeImageBytes BuildPeImage(const std::vector<TPeResource>& resources, bool pe32Plus = false,
+                           TPeEmptySections empty = {});
 
 // A VS_VERSION_INFO block with the fixed information only: file version MS/LS.
 std::vector<std::uint8_t> VersionBlock(std::uint32_t fileVersionMS, std::uint32_t fileVersionLS);

@@ -4,6 +4,7 @@
 #include "platform/PeResources.h"
 #include "support/TempPrefix.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -22,6 +23,7 @@ namespace fs = std::filesystem;
 using test::BuildPeImage;
 using test::Put16;
 using test::Put32;
+using test::TPeEmptySections;
 using test::TPeImageBytes;
 using test::TPeResource;
 using test::VersionBlock;
@@ -74,6 +76,17 @@ std::string FileVersion(const std::string& fileName) {
     }
     return BlockVersion(block);
 }
+
+// A source that counts its reads: a walk over a spoiled image must stay short.
+class TCountingSource : public TMemorySource {
+public:
+    using TMemorySource::TMemorySource;
+    bool ReadAt(std::uint64_t offset, void* out, std::size_t count) const override {
+        ++FReads;
+        return TMemorySource::ReadAt(offset, out, count);
+    }
+    mutable std::size_t FReads = 0;
+};
 
 // A version 1.2.3.4 behind a data resource of a lower type, so the walk has to skip one.
 std::vector<TPeResource> StandardResources() {
@@ -177,6 +190,15 @@ TEST(PeVersionResourceTest, BrokenImagesHaveNoVersionAndNeverReadOutside) {
          ""},
         {"type directory is the root",
          [&](auto& i) { Put32(i.Bytes, typeEntry(i) + 4, 0x80000000); }, ""},
+        {"name directory is the root, whose first entry leads to data",
+         [&](auto& i) {
+             const auto nameEntry =
+                 i.ResourceRoot + (test::Get32(i.Bytes, typeEntry(i) + 4) & 0x7FFFFFFFu) + 16;
+             Put32(i.Bytes, nameEntry + 4, 0x80000000);
+             Put32(i.Bytes, i.ResourceRoot + 16 + 4,
+                   static_cast<std::uint32_t>(versionEntry(i) - i.ResourceRoot));
+         },
+         ""},
         {"data entry outside every section",
          [&](auto& i) { Put32(i.Bytes, versionEntry(i), 0xFFFFFFF0); }, ""},
         {"data claims 4 GiB", [&](auto& i) { Put32(i.Bytes, versionEntry(i) + 4, 0xFFFFFFFF); },
@@ -202,6 +224,74 @@ TEST(PeVersionResourceTest, BrokenImagesHaveNoVersionAndNeverReadOutside) {
         auto image = BuildPeImage(c.Resources, c.Pe32Plus);
         c.Spoil(image);
         EXPECT_EQ(ImageVersion(image.Bytes), c.Expected) << c.Name;
+    }
+}
+
+// Moves the root directory's first entry to `index`, the ones before it up: the types are
+// then out of order, as only a hostile file has them.
+void MoveFirstTypeEntry(TPeImageBytes& image, std::size_t index) {
+    const auto first = image.Bytes.begin() + static_cast<std::ptrdiff_t>(image.ResourceRoot + 16);
+    std::rotate(first, first + 8, first + static_cast<std::ptrdiff_t>(8 * (index + 1)));
+}
+
+// `count` data resources of types above RT_VERSION, so that the version's type comes first.
+std::vector<TPeResource> OtherTypes(std::size_t count) {
+    std::vector<TPeResource> resources;
+    for (std::size_t i = 0; i < count; ++i) {
+        resources.push_back({static_cast<std::uint16_t>(RT_VERSION + 1 + i), 1, 0, {}});
+    }
+    return resources;
+}
+
+// The reader looks at the first MaxPeSections sections and the first MaxPeResourceEntries
+// entries of a directory: a version just within either bound is found, one just past it not.
+TEST(PeVersionResourceTest, SectionsAndEntriesPastTheLimitsAreNotLookedAt) {
+    struct TCase {
+        const char* Name;
+        TPeEmptySections Empty;
+        std::size_t TypesBefore;
+        std::string Expected;
+    };
+    const TCase cases[] = {
+        {"resources in the last section looked at", {MaxPeSections - 1, 0}, 0, "1.2.3.4"},
+        {"resources in the first section not looked at", {MaxPeSections, 0}, 0, ""},
+        {"resources first of 65535 sections", {0, 65534}, 0, "1.2.3.4"},
+        {"version type in the last entry looked at", {}, MaxPeResourceEntries - 1, "1.2.3.4"},
+        {"version type in the first entry not looked at", {}, MaxPeResourceEntries, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto resources = OtherTypes(c.TypesBefore);
+        resources.push_back(StandardResources().back());
+        auto image = BuildPeImage(resources, false, c.Empty);
+        MoveFirstTypeEntry(image, c.TypesBefore);
+        EXPECT_EQ(ImageVersion(image.Bytes), c.Expected);
+    }
+}
+
+TEST(PeVersionResourceTest, HostileFilesAreAnsweredAfterFewReads) {
+    // 65535 sections and a root directory of 65535 types without RT_VERSION: some megabytes
+    // that took seconds per version read.
+    std::vector<TPeResource> resources = OtherTypes(0xFFFF - RT_VERSION);
+    for (std::uint16_t type = 1; type < RT_VERSION; ++type) {
+        resources.push_back({type, 1, 0, {}});
+    }
+    struct TCase {
+        const char* Name;
+        TPeEmptySections Empty;
+    };
+    const TCase cases[] = {
+        {"resources in the last section looked at", {MaxPeSections - 1, 0xFFFF - MaxPeSections}},
+        {"resources in the last section", {0xFFFE, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto image = BuildPeImage(resources, false, c.Empty);
+        Put16(image.Bytes, image.ResourceRoot + 14, 0xFFFF);
+        const TCountingSource source(image.Bytes);
+        EXPECT_FALSE(FindPeResource(source, RT_VERSION, VS_VERSION_INFO, MaxVersionInfoSize));
+        // The headers, the root directory and the entries looked at in it, nothing more.
+        EXPECT_LE(source.FReads, MaxPeResourceEntries + 8);
     }
 }
 
@@ -274,17 +364,6 @@ TEST_F(VersionFileTest, TruncatedLibrariesHaveNoVersionUntilTheBlockIsWhole) {
         whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
     EXPECT_EQ(FileVersion(Write("half.dll", half)), "");
 }
-
-// A source that counts its reads: a walk over a spoiled image must stay short.
-class TCountingSource : public TMemorySource {
-public:
-    using TMemorySource::TMemorySource;
-    bool ReadAt(std::uint64_t offset, void* out, std::size_t count) const override {
-        ++FReads;
-        return TMemorySource::ReadAt(offset, out, count);
-    }
-    mutable std::size_t FReads = 0;
-};
 
 TEST_F(VersionFileTest, RandomlySpoiledLibrariesNeverCrashOrRunAway) {
     const auto whole = ReadBytes(VX_SCANLIB_DLL);
