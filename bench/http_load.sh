@@ -1,25 +1,31 @@
 #!/usr/bin/env bash
-# Load test of the HTTP service framework, side by side with nginx, in one run.
+# Throughput of the HTTP service framework against nginx, in one run, on one core.
 #
-# wrk fetches "/integrity-local" from bench_http_service (our framework, one thread per
-# connection), then a 40-byte file from nginx (one worker, keep-alive off), then our service
-# again, all on 127.0.0.1. For our service it also samples threads and resident memory
-# before, during and after each of two loads. Prints a Markdown table for docs/PERFORMANCE.md.
+# bench_http_service (our framework answering "/integrity-local") and nginx (one worker,
+# keep-alive off, a 40-byte file) take turns under wrk (-t1, a connection per request), all
+# on 127.0.0.1 and all pinned to the same core: service, nginx, service, nginx, ... (PAIRS
+# pairs per connection count). Given a second service binary (an older build), each pair
+# becomes service, old service, nginx. For every run it reports requests per second and the
+# CPU time per request of the server (user + system, all of its threads); then, per
+# connection count, the median ratio to nginx of the same pair and its range. Prints
+# Markdown for docs/PERFORMANCE.md, with the load average before and after.
 #
-# Usage: bench/http_load.sh [path/to/bench_http_service]
+# Usage: bench/http_load.sh [path/to/bench_http_service [path/to/old/bench_http_service]]
 #   (default build/release/bin/bench_http_service; build it with
 #    cmake --preset release && cmake --build --preset release --target bench_http_service)
-# Environment: DURATION (10s), CONNECTIONS (50), WRK_THREADS (2), SERVICE_PORT (28080),
-#              NGINX_PORT (28081), SETTLE_SECONDS (3).
+# Environment: DURATION (5s), CONNECTIONS ("50 200"), PAIRS (3), CORE (1),
+#              SERVICE_PORT (28080), OLD_PORT (28082), NGINX_PORT (28081).
 set -euo pipefail
 
 SERVICE_BIN=${1:-build/release/bin/bench_http_service}
-DURATION=${DURATION:-10s}
-CONNECTIONS=${CONNECTIONS:-50}
-WRK_THREADS=${WRK_THREADS:-2}
+OLD_BIN=${2:-}
+DURATION=${DURATION:-5s}
+CONNECTIONS=${CONNECTIONS:-50 200}
+PAIRS=${PAIRS:-3}
+CORE=${CORE:-1}
 SERVICE_PORT=${SERVICE_PORT:-28080}
+OLD_PORT=${OLD_PORT:-28082}
 NGINX_PORT=${NGINX_PORT:-28081}
-SETTLE_SECONDS=${SETTLE_SECONDS:-3}
 
 die() {
     echo "http_load: $*" >&2
@@ -53,26 +59,31 @@ wait_for_port() {
     die "nothing listens on port $1"
 }
 
-# "<threads> <resident KiB>" of a process.
-sample() {
-    awk '/^Threads:/ { t = $2 } /^VmRSS:/ { r = $2 } END { print t, r }' "/proc/$1/status"
-}
-
-# Samples the process every 100 ms into a file of "<threads> <rss>" lines until killed.
-sampler() {
-    while kill -0 "$1" 2>/dev/null; do
-        sample "$1" >>"$2" || true
-        sleep 0.1
+# CPU clock ticks (user + system, threads that ended included) of the processes given.
+ticks() {
+    local total=0 pid
+    for pid in "$@"; do
+        total=$((total + $(awk '{ print $14 + $15 }' "/proc/$pid/stat")))
     done
+    echo "$total"
 }
 
-run_wrk() {
-    wrk -t"$WRK_THREADS" -c"$CONNECTIONS" -d"$DURATION" --latency "$1"
+# "<requests/s> <requests> <CPU µs per request>" of one wrk run against a port, with the
+# CPU time of the server's processes.
+measure() {
+    local port=$1 out=$2
+    shift 2
+    local before after
+    before=$(ticks "$@")
+    taskset -c "$CORE" wrk -t1 -c"$connections" -d"$DURATION" --latency \
+        "http://127.0.0.1:$port/integrity-local" >"$out"
+    after=$(ticks "$@")
+    awk -v ticks=$((after - before)) -v hz="$(getconf CLK_TCK)" '
+        /^Requests\/sec:/ { rps = $2 }
+        /requests in/ { n = $1 }
+        END { printf "%s %d %.1f\n", rps, n, (n > 0 ? ticks / hz * 1e6 / n : 0) }' "$out"
 }
 
-# Fields of a wrk report: requests per second, latency percentiles, errors.
-rps() { awk '/^Requests\/sec:/ { print $2 }' "$1"; }
-percentile() { awk -v p="$2%" '$1 == p { print $2 }' "$1"; }
 errors() {
     awk '/Socket errors:/ { sub(/.*Socket errors: /, ""); s = $0 }
          /Non-2xx/ { n = $NF }
@@ -81,19 +92,26 @@ errors() {
                print (out == "" ? "none" : out) }' "$1"
 }
 
+# Median and range of the numbers on standard input: "<median> (<min>–<max>)".
+summary() {
+    sort -g | awk '{ v[NR] = $1 } END {
+        m = (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2);
+        printf "%.2f (%.2f–%.2f)", m, v[1], v[NR] }'
+}
+
 [ -x "$SERVICE_BIN" ] || die "no service binary at $SERVICE_BIN (see the usage in this script)"
+[ -z "$OLD_BIN" ] || [ -x "$OLD_BIN" ] || die "no service binary at $OLD_BIN"
 install_missing
 NGINX=$(command -v nginx || echo /usr/sbin/nginx)
-port_free "$SERVICE_PORT" || die "port $SERVICE_PORT is taken (set SERVICE_PORT)"
-port_free "$NGINX_PORT" || die "port $NGINX_PORT is taken (set NGINX_PORT)"
+for port in "$SERVICE_PORT" "$NGINX_PORT" ${OLD_BIN:+"$OLD_PORT"}; do
+    port_free "$port" || die "port $port is taken (see the environment in this script)"
+done
 
 work=$(mktemp -d)
 chmod 755 "$work" # nginx's worker may run as another user
-service_pid=""
-nginx_pid=""
-sampler_pid=""
+pids=()
 cleanup() {
-    for pid in $sampler_pid $nginx_pid $service_pid; do
+    for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
     wait 2>/dev/null || true
@@ -116,70 +134,71 @@ http {
     keepalive_timeout 0;
     default_type text/plain;
     server {
-        listen 127.0.0.1:$NGINX_PORT;
+        listen 127.0.0.1:$NGINX_PORT backlog=4096;
         root $work/www;
     }
 }
 EOF
 
-"$SERVICE_BIN" "$SERVICE_PORT" >"$work/service.out" &
+taskset -c "$CORE" "$SERVICE_BIN" "$SERVICE_PORT" >"$work/service.out" &
 service_pid=$!
-"$NGINX" -p "$work" -c "$work/nginx.conf" 2>"$work/nginx.err" &
-nginx_pid=$!
+pids+=("$service_pid")
+if [ -n "$OLD_BIN" ]; then
+    taskset -c "$CORE" "$OLD_BIN" "$OLD_PORT" >"$work/old.out" &
+    old_pid=$!
+    pids+=("$old_pid")
+fi
+taskset -c "$CORE" "$NGINX" -p "$work" -c "$work/nginx.conf" 2>"$work/nginx.err" &
+nginx_master=$!
+pids+=("$nginx_master")
 wait_for_port "$SERVICE_PORT"
 wait_for_port "$NGINX_PORT"
+[ -z "$OLD_BIN" ] || wait_for_port "$OLD_PORT"
+nginx_pids=("$nginx_master" $(pgrep -P "$nginx_master"))
 
-# Loads our service once with threads and memory sampled; reports "<threads> <rss>" after it
-# has settled.
-load_service() {
-    sampler "$service_pid" "$work/samples" &
-    sampler_pid=$!
-    run_wrk "http://127.0.0.1:$SERVICE_PORT/integrity-local" >"$work/$1.wrk"
-    kill "$sampler_pid" 2>/dev/null || true
-    wait "$sampler_pid" 2>/dev/null || true
-    sampler_pid=""
-    sleep "$SETTLE_SECONDS"
-    sample "$service_pid"
-}
-
-# Our service, nginx, then our service again: the second round shows whether what stays
-# after a load keeps growing.
-read -r threads_before rss_before < <(sample "$service_pid")
-read -r threads_after rss_after < <(load_service service)
-run_wrk "http://127.0.0.1:$NGINX_PORT/integrity-local" >"$work/nginx.wrk"
-read -r threads_after2 rss_after2 < <(load_service service2)
-peak_threads=$(awk 'BEGIN { m = 0 } $1 > m { m = $1 } END { print m }' "$work/samples")
-peak_rss=$(awk 'BEGIN { m = 0 } $2 > m { m = $2 } END { print m }' "$work/samples")
-
-kill -TERM "$service_pid"
-wait "$service_pid" || true
-service_pid=""
-peak_request_threads=$(sed -n 's/^peak_request_threads=//p' "$work/service.out")
-
-service_rps=$(rps "$work/service.wrk")
-nginx_rps=$(rps "$work/nginx.wrk")
-ratio=$(awk -v a="$service_rps" -v b="$nginx_rps" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
-
-echo "wrk -t$WRK_THREADS -c$CONNECTIONS -d$DURATION --latency, $(nproc) cores, $(date -u +%Y-%m-%d)"
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+echo "wrk -t1, a connection per request, -d$DURATION; servers and wrk on core $CORE of $(nproc);" \
+    "$(date -u +%Y-%m-%d)"
 echo
-echo "| | requests/s | p50 | p75 | p90 | p99 | errors |"
-echo "|---|---|---|---|---|---|---|"
-for name in service nginx service2; do
-    f="$work/$name.wrk"
-    case $name in
-    service) label="framework service, /integrity-local" ;;
-    nginx) label="nginx (1 worker, keep-alive off), 40-byte file" ;;
-    *) label="framework service again" ;;
-    esac
-    echo "| $label | $(rps "$f") | $(percentile "$f" 50) | $(percentile "$f" 75) |" \
-        "$(percentile "$f" 90) | $(percentile "$f" 99) | $(errors "$f") |"
+echo "| connections | pair | server | requests/s | CPU µs per request | errors |"
+echo "|---|---|---|---|---|---|"
+: >"$work/ratios"
+for connections in $CONNECTIONS; do
+    for pair in $(seq 1 "$PAIRS"); do
+        servers="service"
+        [ -z "$OLD_BIN" ] || servers="$servers old"
+        for server in $servers nginx; do
+            case $server in
+            service) read -r rps n cpu < <(measure "$SERVICE_PORT" "$work/$server.wrk" "$service_pid") ;;
+            old) read -r rps n cpu < <(measure "$OLD_PORT" "$work/$server.wrk" "$old_pid") ;;
+            nginx) read -r rps n cpu < <(measure "$NGINX_PORT" "$work/$server.wrk" "${nginx_pids[@]}") ;;
+            esac
+            eval "${server}_rps=$rps ${server}_cpu=$cpu"
+            echo "| $connections | $pair | $server | $rps | $cpu | $(errors "$work/$server.wrk") |"
+        done
+        for server in $servers; do
+            eval "rps=\$${server}_rps cpu=\$${server}_cpu"
+            awk -v c="$connections" -v s="$server" -v r="$rps" -v nr="$nginx_rps" -v u="$cpu" \
+                -v nu="$nginx_cpu" 'BEGIN { print c, s, r / nr, u / nu }' >>"$work/ratios"
+        done
+    done
+done
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+
+echo
+echo "| connections | server | requests/s ÷ nginx's, median (range) | CPU per request ÷ nginx's, median (range) |"
+echo "|---|---|---|---|"
+for connections in $CONNECTIONS; do
+    for server in service ${OLD_BIN:+old}; do
+        rate=$(awk -v c="$connections" -v s="$server" '$1 == c && $2 == s { print $3 }' \
+            "$work/ratios" | summary)
+        cpu=$(awk -v c="$connections" -v s="$server" '$1 == c && $2 == s { print $4 }' \
+            "$work/ratios" | summary)
+        echo "| $connections | $server | $rate | $cpu |"
+    done
 done
 echo
-echo "Framework/nginx requests per second (first rounds): $ratio"
-echo
-echo "| framework service | threads | resident memory |"
-echo "|---|---|---|"
-echo "| before the load | $threads_before | ${rss_before} KiB |"
-echo "| peak during the load | $peak_threads (request threads at once: $peak_request_threads) | ${peak_rss} KiB |"
-echo "| ${SETTLE_SECONDS} s after the first load | $threads_after | ${rss_after} KiB |"
-echo "| ${SETTLE_SECONDS} s after the second load | $threads_after2 | ${rss_after2} KiB |"
+echo "Load average before: $load_before; after: $load_after."
+kill -TERM "$service_pid"
+wait "$service_pid" || true
+echo "Request threads alive at once at most: $(sed -n 's/^peak_request_threads=//p' "$work/service.out")."

@@ -44,7 +44,8 @@ long ParsePort(const std::string& text) {
 TCustomHTTPDaemonThread::TCustomHTTPDaemonThread()
     : FSocket(std::make_unique<TTcpSocket>()), FLog(std::make_shared<TServiceLog>()),
       FRequestThreads(std::make_shared<TThreadCounter>()),
-      FPending(std::make_unique<TPendingConnections>()) {}
+      FPending(std::make_unique<TPendingConnections>()),
+      FPool(std::make_shared<TThreadPool>(TThreadPool::TSettings{RequestThreadStack, 64})) {}
 
 TCustomHTTPDaemonThread::~TCustomHTTPDaemonThread() {
     Stop();
@@ -195,6 +196,7 @@ void TCustomHTTPDaemonThread::StartRequestThread(TArrivedRequest request) {
     }
     thread->SetRequest(std::move(request.Reader));
     thread->SetSendLimits(FSendLimits);
+    thread->SetThreadPool(FPool);
     thread->BindDaemon(
         [log = FLog](char level, const std::string& source, const std::string& uri,
                      const std::string& message) { log->Log(level, source, uri, message); },

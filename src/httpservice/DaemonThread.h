@@ -5,6 +5,7 @@
 #include "httpservice/ServiceLog.h"
 #include "httpservice/TcpSocket.h"
 #include "httpservice/ThreadCounter.h"
+#include "platform/ThreadPool.h"
 #include "platform/WorkerThread.h"
 
 #include <atomic>
@@ -26,9 +27,9 @@ inline constexpr const char* BindAddress = "127.0.0.1";
 // The listening half of a local HTTP service: binds BindAddress and a port, accepts
 // connections and reads their requests on its own thread (PendingConnections.h), waiting at
 // most 100 ms at a time, and starts one request thread of the service's class for every
-// request that has arrived whole. It keeps the service log (shared with its request threads),
-// moves to another port when RequestedPort changes (falling back once to the previous port),
-// and runs DoLoop once per pass of its loop.
+// request that has arrived whole. Request threads run on a pool of reused threads. It keeps the
+// service log (shared with its request threads), moves to another port when RequestedPort changes
+// (falling back once to the previous port), and runs DoLoop once per pass of its loop.
 //
 // A concrete service supplies DefaultPort and RequestThreadClass (asked once, when the thread
 // is started) and may override DoLoop. Create and start it with StartThread<T>(...) and keep
@@ -110,6 +111,7 @@ private:
     bool FStarted = false;
     std::shared_ptr<TThreadCounter> FRequestThreads;
     std::unique_ptr<TPendingConnections> FPending;
+    std::shared_ptr<TThreadPool> FPool;    // where request threads run
     std::vector<TArrivedRequest> FArrived; // complete, waiting for a request thread
     TSendLimits FSendLimits;
 };

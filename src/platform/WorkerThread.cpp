@@ -1,6 +1,7 @@
 #include "platform/WorkerThread.h"
 
 #include "platform/Exception.h"
+#include "platform/ThreadPool.h"
 #include "platform/UiThread.h"
 
 #include <system_error>
@@ -20,9 +21,24 @@ void TWorkerThread::Start() {
     if (FStarted) {
         throw Exception("The thread has already been started");
     }
+    if (FPool && !FFreeOnTerminate) {
+        throw Exception("Only a thread that frees itself runs on a pool");
+    }
     Starting();
     FStarted = true;
     FFinished = false;
+    if (FPool) {
+        // The body may delete this object, FPool included, before Run returns.
+        const std::shared_ptr<TThreadPool> pool = FPool;
+        try {
+            pool->Run(*this);
+        } catch (...) {
+            FStarted = false;
+            FFinished = true;
+            throw;
+        }
+        return;
+    }
     const bool freeOnTerminate = FFreeOnTerminate;
     pthread_attr_t attributes;
     ::pthread_attr_init(&attributes);

@@ -9,6 +9,8 @@
 
 namespace vx {
 
+class TThreadPool;
+
 // A thread object: `Execute` runs once on its own std::thread, polls `Terminated()` and reaches
 // the user-interface thread through `Synchronize`.
 //
@@ -48,6 +50,9 @@ public:
     // The stack of the thread in bytes (at least PTHREAD_STACK_MIN); 0, the default, takes
     // the system's. Must be set before Start().
     void SetStackSize(std::size_t bytes) { FStackSize = bytes; }
+    // A free-on-terminate thread may run its body on a thread of `pool` (ThreadPool.h),
+    // whose settings then decide the stack. Must be set before Start().
+    void SetThreadPool(std::shared_ptr<TThreadPool> pool) { FPool = std::move(pool); }
 
     std::exception_ptr FatalException() const { return FFatalException; }
 
@@ -65,6 +70,7 @@ protected:
 
 private:
     friend class UiThread;
+    friend class TThreadPool;
     static void* ThreadEntry(void* self);
     void ThreadProc();
     void Join();
@@ -78,6 +84,7 @@ private:
     bool FStarted = false;
     bool FFreeOnTerminate = false;
     std::size_t FStackSize = 0;
+    std::shared_ptr<TThreadPool> FPool;
     std::exception_ptr FFatalException;
 };
 

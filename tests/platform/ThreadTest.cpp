@@ -1,7 +1,9 @@
 #include "platform/Exception.h"
+#include "platform/ThreadPool.h"
 #include "platform/UiThread.h"
 #include "platform/WorkerThread.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -9,6 +11,7 @@
 #include <future>
 #include <pthread.h>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -131,6 +134,90 @@ TEST(WorkerThreadTest, ASelfFreeingThreadIsBornDetachedWithTheStackAskedFor) {
     TBodyAttributes owned;
     StartThread<TFnThread>([&](TFnThread&) { owned = CurrentThreadAttributes(); })->WaitFor();
     EXPECT_EQ(owned.DetachState, PTHREAD_CREATE_JOINABLE);
+}
+
+// Starts a self-freeing thread running `body` on `pool`.
+void StartOnPool(const std::shared_ptr<TThreadPool>& pool, std::function<void(TFnThread&)> body,
+                 std::atomic<int>* freed = nullptr) {
+    auto* thread = new TFnThread(std::move(body), freed);
+    thread->SetFreeOnTerminate(true);
+    thread->SetThreadPool(pool);
+    thread->Start();
+}
+
+bool Eventually(const std::function<bool()>& done) {
+    for (int i = 0; i < 5000; ++i) {
+        if (done()) {
+            return true;
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return done();
+}
+
+TEST(ThreadPoolTest, BodiesOneAfterAnotherShareOneThread) {
+    auto pool = std::make_shared<TThreadPool>(TThreadPool::TSettings{});
+    std::atomic<int> freed{0};
+    std::vector<std::thread::id> ranOn;
+    for (int i = 0; i < 5; ++i) {
+        std::promise<std::thread::id> seen;
+        StartOnPool(
+            pool, [&](TFnThread&) { seen.set_value(std::this_thread::get_id()); }, &freed);
+        ranOn.push_back(seen.get_future().get());
+        ASSERT_TRUE(Eventually([&] { return freed == i + 1 && pool->Idle() == 1; }));
+    }
+    EXPECT_EQ(std::count(ranOn.begin(), ranOn.end(), ranOn[0]), 5);
+    EXPECT_NE(ranOn[0], std::this_thread::get_id());
+}
+
+TEST(ThreadPoolTest, AtMostMaxIdleThreadsWaitAndOnlyForTheIdleTime) {
+    TThreadPool::TSettings settings;
+    settings.MaxIdle = 2;
+    settings.IdleTime = 300ms;
+    auto pool = std::make_shared<TThreadPool>(settings);
+    std::atomic<bool> hold{true};
+    std::atomic<int> freed{0};
+    for (int i = 0; i < 5; ++i) {
+        StartOnPool(
+            pool,
+            [&](TFnThread&) {
+                while (hold) {
+                    std::this_thread::sleep_for(1ms);
+                }
+            },
+            &freed);
+    }
+    EXPECT_EQ(pool->Idle(), 0u); // five bodies at once: five threads
+    hold = false;
+    ASSERT_TRUE(Eventually([&] { return freed == 5; }));
+    EXPECT_TRUE(Eventually([&] { return pool->Idle() == 2; }));
+    EXPECT_TRUE(Eventually([&] { return pool->Idle() == 0; }));
+}
+
+TEST(ThreadPoolTest, ABodyOutlivesItsPool) {
+    auto pool = std::make_shared<TThreadPool>(TThreadPool::TSettings{});
+    std::atomic<bool> hold{true};
+    std::atomic<int> freed{0};
+    StartOnPool(
+        pool, [](TFnThread&) {}, &freed);
+    ASSERT_TRUE(Eventually([&] { return pool->Idle() == 1; }));
+    StartOnPool(
+        pool,
+        [&](TFnThread&) {
+            while (hold) {
+                std::this_thread::sleep_for(1ms);
+            }
+        },
+        &freed);
+    pool.reset(); // the body's thread object still holds the pool
+    hold = false;
+    EXPECT_TRUE(Eventually([&] { return freed == 2; }));
+}
+
+TEST(ThreadPoolTest, OnlyASelfFreeingThreadRunsOnAPool) {
+    TFnThread thread([](TFnThread&) {});
+    thread.SetThreadPool(std::make_shared<TThreadPool>(TThreadPool::TSettings{}));
+    EXPECT_THROW(thread.Start(), Exception);
 }
 
 TEST(WorkerThreadTest, WaitForOnANeverStartedThreadReturns) {
