@@ -129,6 +129,11 @@ void TDecision::GetDisplayLines(TStrings& lines) const {
     lines.push_back(LabelNewData + NewData);
 }
 
+std::size_t TDecision::TextBytes() const {
+    return Module.size() + Information.size() + OldData.size() + NewData.size() + Item.size() +
+           IdentifiedAs.size() + Category.size();
+}
+
 void TDecision::GetKeyValueLines(TStrings& lines) const {
     AppendKeyValueLines(lines, Index());
 }

@@ -3,6 +3,7 @@
 #include "decisions/DecisionTypes.h"
 #include "decisions/KeyValueLines.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -50,8 +51,11 @@ private:
     explicit TDecision(TDecisionList* ownerList);
     // The key=value lines with the given position (the list renders under its own lock).
     void AppendKeyValueLines(TStrings& lines, int position) const;
+    // Bytes of the text fields.
+    std::size_t TextBytes() const;
 
     TDecisionList* FOwnerList;
+    std::size_t FCountedBytes = 0; // what its list counted for it
     std::int64_t FUniqueID = 0;
     double FTimestamp;
 };

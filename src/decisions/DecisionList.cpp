@@ -20,15 +20,49 @@ TDecisionList::~TDecisionList() {
 }
 
 std::shared_ptr<TDecision> TDecisionList::Append(std::shared_ptr<TDecision> decision) {
+    const std::size_t bytes = decision->TextBytes();
     std::lock_guard guard(FLock);
+    if (FItems.size() >= FLimits.Count || bytes > FLimits.TextBytes - FTextBytes) {
+        return nullptr;
+    }
     decision->DecisionID = static_cast<std::uint32_t>(FNextID);
+    decision->FCountedBytes = bytes;
     ++FNextID;
+    FTextBytes += bytes;
+    ++FVersion;
     FItems.push_back(decision);
     return decision;
 }
 
+std::shared_ptr<TDecision> TDecisionList::TakeLocked(std::size_t position) {
+    std::shared_ptr<TDecision> removed = std::move(FItems[position]);
+    FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(position));
+    FTextBytes -= removed->FCountedBytes;
+    ++FVersion;
+    return removed;
+}
+
+void TDecisionList::SetLimits(const TDecisionLimits& limits) {
+    std::lock_guard guard(FLock);
+    FLimits = limits;
+}
+
+TDecisionLimits TDecisionList::Limits() const {
+    std::lock_guard guard(FLock);
+    return FLimits;
+}
+
+std::size_t TDecisionList::TextBytes() const {
+    std::lock_guard guard(FLock);
+    return FTextBytes;
+}
+
 std::shared_ptr<TDecision> TDecisionList::Add() {
-    return Append(std::shared_ptr<TDecision>(new TDecision(this)));
+    auto decision = Append(std::shared_ptr<TDecision>(new TDecision(this)));
+    if (!decision) {
+        throw EDecisionListError("The list is full");
+    }
+    return decision;
 }
 
 std::shared_ptr<TDecision> TDecisionList::Add(const TStrings& lines) {
@@ -52,8 +86,7 @@ void TDecisionList::Delete(int index) {
         if (index < 0 || static_cast<std::size_t>(index) >= FItems.size()) {
             throw EDecisionListError(ListIndexError + std::to_string(index) + ")");
         }
-        removed = std::move(FItems[static_cast<std::size_t>(index)]);
-        FItems.erase(FItems.begin() + index);
+        removed = TakeLocked(static_cast<std::size_t>(index));
     }
     // Freed (if nobody else holds it) outside the lock.
 }
@@ -82,8 +115,7 @@ bool TDecisionList::Remove(const TDecision& decision) {
         if (position < 0) {
             return false;
         }
-        removed = std::move(FItems[static_cast<std::size_t>(position)]);
-        FItems.erase(FItems.begin() + position);
+        removed = TakeLocked(static_cast<std::size_t>(position));
     }
     return true;
 }
@@ -115,6 +147,56 @@ void TDecisionList::GetListLines(TStrings& lines) const {
         lines.push_back("[" + std::to_string(position) + "]");
         FItems[position]->AppendKeyValueLines(lines, static_cast<int>(position));
         lines.emplace_back();
+    }
+}
+
+std::shared_ptr<const std::string> TDecisionList::StatusText() const {
+    return Rendered(FStatusText, &TDecisionList::RenderStatus);
+}
+
+std::shared_ptr<const std::string> TDecisionList::ListText() const {
+    return Rendered(FListText, &TDecisionList::RenderList);
+}
+
+std::shared_ptr<const std::string> TDecisionList::Rendered(TRendered& cache, TRender render) const {
+    std::lock_guard renderGuard(FRenderLock);
+    std::vector<std::shared_ptr<TDecision>> items;
+    std::uint64_t version = 0;
+    {
+        std::lock_guard guard(FLock);
+        if (cache.Text && cache.Version == FVersion) {
+            return cache.Text;
+        }
+        items = FItems;
+        version = FVersion;
+    }
+    // Rendered outside the list's lock: the user-interface thread never waits for it.
+    auto text = std::make_shared<std::string>();
+    render(items, *text);
+    cache = {version, std::move(text)};
+    return cache.Text;
+}
+
+void TDecisionList::RenderStatus(const std::vector<std::shared_ptr<TDecision>>& items,
+                                 std::string& text) {
+    TStrings lines;
+    for (const auto& decision : items) {
+        lines.clear();
+        decision->GetDisplayLines(lines);
+        lines.emplace_back();
+        text += LinesAsText(lines);
+    }
+}
+
+void TDecisionList::RenderList(const std::vector<std::shared_ptr<TDecision>>& items,
+                               std::string& text) {
+    TStrings lines;
+    for (std::size_t position = 0; position < items.size(); ++position) {
+        lines.clear();
+        lines.push_back("[" + std::to_string(position) + "]");
+        items[position]->AppendKeyValueLines(lines, static_cast<int>(position));
+        lines.emplace_back();
+        text += LinesAsText(lines);
     }
 }
 

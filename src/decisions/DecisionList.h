@@ -5,9 +5,11 @@
 #include "decisions/Verdict.h"
 #include "platform/Exception.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace vx::decisions {
@@ -15,6 +17,13 @@ namespace vx::decisions {
 class EDecisionListError : public vx::Exception {
 public:
     using vx::Exception::Exception;
+};
+
+// What the pending decisions may hold: any local process can add them.
+struct TDecisionLimits {
+    std::size_t Count = 10000;
+    // Bytes of their text fields together (module, information, data, item, names, category).
+    std::size_t TextBytes = std::size_t{32} * 1024 * 1024;
 };
 
 // The pending decisions of one run, in insertion order.
@@ -35,9 +44,15 @@ public:
 
     // Appends an empty decision with the next identifier. Others can see it at once: a caller
     // that fills it afterwards must be the only one reading it meanwhile; prefer Add(`lines`).
+    // Raises EDecisionListError when the list is full.
     std::shared_ptr<TDecision> Add();
     // Appends a decision loaded from key=value lines; it is complete before anyone can see it.
+    // Null, and nothing added, when it would take the list beyond its limits.
     std::shared_ptr<TDecision> Add(const TStrings& lines);
+    void SetLimits(const TDecisionLimits& limits);
+    TDecisionLimits Limits() const;
+    // Bytes of text the pending decisions hold (see TDecisionLimits).
+    std::size_t TextBytes() const;
 
     // Raise EDecisionListError for a position outside 0 .. Count - 1.
     std::shared_ptr<TDecision> Items(int index) const;
@@ -57,17 +72,41 @@ public:
 
     void GetStatusLines(TStrings& lines) const;
     void GetListLines(TStrings& lines) const;
+    // Those lines as text, each ending with CR LF: made once per change of the list and shared
+    // by every caller until the next change.
+    std::shared_ptr<const std::string> StatusText() const;
+    std::shared_ptr<const std::string> ListText() const;
 
     int VerdictPort() const { return FVerdictPort; }
 
 private:
+    // A text of the list made for one version of it.
+    struct TRendered {
+        std::uint64_t Version = 0;
+        std::shared_ptr<const std::string> Text;
+    };
+    using TRender = void (*)(const std::vector<std::shared_ptr<TDecision>>& items,
+                             std::string& text);
+
     std::shared_ptr<TDecision> Append(std::shared_ptr<TDecision> decision);
     int IndexOfLocked(const TDecision& decision) const;
+    // Takes the decision at `position` out under the lock.
+    std::shared_ptr<TDecision> TakeLocked(std::size_t position);
+    std::shared_ptr<const std::string> Rendered(TRendered& cache, TRender render) const;
+    static void RenderStatus(const std::vector<std::shared_ptr<TDecision>>& items,
+                             std::string& text);
+    static void RenderList(const std::vector<std::shared_ptr<TDecision>>& items, std::string& text);
 
     const int FVerdictPort;
     mutable std::mutex FLock;
     std::vector<std::shared_ptr<TDecision>> FItems;
     std::uint64_t FNextID = 0;
+    TDecisionLimits FLimits;
+    std::size_t FTextBytes = 0;
+    std::uint64_t FVersion = 1;     // moves on every change of FItems
+    mutable std::mutex FRenderLock; // one caller renders, the others wait for its text
+    mutable TRendered FStatusText;
+    mutable TRendered FListText;
 };
 
 } // namespace vx::decisions

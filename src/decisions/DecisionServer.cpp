@@ -22,6 +22,8 @@ constexpr const char* AddCommandName = "add";
 constexpr const char* ContentTypeHeader = "Content-type: text/plain";
 constexpr const char* NotifyFailedText =
     "Notifying the owner of changed decisions failed (reason: %s)";
+constexpr const char* AddRefusedText = "Decision not accepted: %s pending decisions hold %s bytes "
+                                       "of text (at most %s decisions and %s bytes)";
 
 constexpr int StatusOk = 200;
 constexpr int StatusRejected = 504;
@@ -117,7 +119,6 @@ int TPlimmDecisionServer::HandleRequest(const std::string& method, const std::st
     FHeaders.clear();
     FResponseBody.clear();
     int status = StatusRejected;
-    std::string response;
     std::string target = uri == RootPath ? StatusPath : uri;
     if (method != GetMethod && method != PostMethod) {
         return StatusRejected;
@@ -125,33 +126,43 @@ int TPlimmDecisionServer::HandleRequest(const std::string& method, const std::st
     target.erase(0, 1);
 
     TStrings params;
+    std::string response; // the body only once nothing failed
+    std::string refused;
     {
         std::lock_guard guard(DecisionListLock());
         std::string command;
         SplitURLCommand(target, command, params);
         FHeaders.push_back(ContentTypeHeader);
         TDecisionList& decisions = FHub->Decisions();
-        TStrings lines;
         if (command == StatusCommand) {
-            decisions.GetStatusLines(lines);
-            response = LinesAsText(lines);
+            FSharedResponseBody = decisions.StatusText();
             status = StatusOk;
         } else if (command == ListCommand) {
-            decisions.GetListLines(lines);
-            response = LinesAsText(lines);
+            FSharedResponseBody = decisions.ListText();
             status = StatusOk;
         } else if (command == AddCommandName) {
             params = SplitTextLines(URLDecode(LinesAsText(params)));
             if (TDecision::HasRequiredKeys(params)) {
-                const auto decision = decisions.Add(params);
-                decision->GetKeyValueLines(lines);
-                response = LinesAsText(lines);
-                status = StatusOk;
-                NotifyDaemon();
+                if (const auto decision = decisions.Add(params)) {
+                    TStrings lines;
+                    decision->GetKeyValueLines(lines);
+                    response = LinesAsText(lines);
+                    status = StatusOk;
+                    NotifyDaemon();
+                } else {
+                    const TDecisionLimits limits = decisions.Limits();
+                    refused =
+                        Format(AddRefusedText, std::to_string(decisions.Count()),
+                               std::to_string(decisions.TextBytes()), std::to_string(limits.Count),
+                               std::to_string(limits.TextBytes));
+                }
             }
         }
     }
-    FResponseBody += response;
+    if (!refused.empty()) {
+        LogLine(refused); // waits for the user-interface thread: not under the lock
+    }
+    FResponseBody = std::move(response);
     return status;
 }
 

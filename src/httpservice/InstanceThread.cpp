@@ -83,6 +83,7 @@ void TCustomHTTPInstanceThread::Execute() {
     THttpRequest& request = FReader.Request();
     FRequestBody = std::move(request.Body);
     FResponseBody.clear();
+    FSharedResponseBody.reset();
     FHeaders.clear();
     const int status = Dispatch(request.Method, TrimControls(request.Uri));
     SendResponse(status, !request.Protocol.empty());
@@ -109,9 +110,10 @@ int TCustomHTTPInstanceThread::Dispatch(const std::string& method, const std::st
 
 void TCustomHTTPInstanceThread::SendResponse(int status, bool withHeaders) {
     const std::string statusLine = StatusPrefix + std::to_string(status) + LineEnd;
+    const std::string_view body = FSharedResponseBody ? *FSharedResponseBody : FResponseBody;
     std::vector<std::string> lines;
     if (withHeaders) {
-        FHeaders.push_back(ContentLengthHeader + std::to_string(FResponseBody.size()));
+        FHeaders.push_back(ContentLengthHeader + std::to_string(body.size()));
         FHeaders.push_back(ConnectionHeader);
         FHeaders.push_back(DateHeader + Rfc822DateTime());
         FHeaders.push_back(ServerHeader);
@@ -121,7 +123,7 @@ void TCustomHTTPInstanceThread::SendResponse(int status, bool withHeaders) {
             lines.push_back(header + LineEnd);
         }
     }
-    if (!httpservice::SendResponse(FSocket, statusLine, lines, FResponseBody, FSendLimits)) {
+    if (!httpservice::SendResponse(FSocket, statusLine, lines, body, FSendLimits)) {
         FSocket.Abort();
     }
 }

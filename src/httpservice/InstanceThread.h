@@ -64,6 +64,9 @@ protected:
     std::vector<std::string> FHeaders;
     std::string FRequestBody;
     std::string FResponseBody;
+    // A handler may set this instead of writing FResponseBody: a body shared with other
+    // responses, sent without a copy.
+    std::shared_ptr<const std::string> FSharedResponseBody;
     // The limit on each wait for request data, when the thread reads the request itself.
     int FReadWaitMs = 120000;
 

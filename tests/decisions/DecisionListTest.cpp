@@ -33,6 +33,76 @@ TEST(DecisionList, IdentifiersCountUpAndPositionsFollowRemovals) {
     EXPECT_EQ(list.Add()->DecisionID, 2u);
 }
 
+// Field text of Fields(item): "m", "i" and the item.
+std::size_t FieldBytes(const std::string& item) {
+    return 2 + item.size();
+}
+
+TEST(DecisionList, AnAddBeyondALimitIsRefusedAndRemovalsMakeRoom) {
+    struct TCase {
+        const char* Name;
+        TDecisionLimits Limits;
+    } const cases[] = {
+        {"count", {3, 1000}},
+        {"text", {1000, 3 * FieldBytes("abc")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TDecisionList list;
+        list.SetLimits(c.Limits);
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_NE(list.Add(Fields("abc")), nullptr);
+        }
+        EXPECT_EQ(list.TextBytes(), 3 * FieldBytes("abc"));
+        EXPECT_EQ(list.Add(Fields("abc")), nullptr);
+        EXPECT_EQ(list.Count(), 3);
+        EXPECT_EQ(list.Items(2)->DecisionID, 2u); // a refused add takes no identifier
+
+        list.Remove(*list.Items(0));
+        EXPECT_EQ(list.TextBytes(), 2 * FieldBytes("abc"));
+        const auto added = list.Add(Fields("abc"));
+        ASSERT_NE(added, nullptr);
+        EXPECT_EQ(added->DecisionID, 3u);
+        list.Delete(0);
+        list.Delete(0);
+        list.Delete(0);
+        EXPECT_EQ(list.TextBytes(), 0u);
+    }
+}
+
+TEST(DecisionList, AnEmptyDecisionBeyondTheCountRaises) {
+    TDecisionList list;
+    list.SetLimits({1, 1000});
+    list.Add();
+    EXPECT_THROW(list.Add(), EDecisionListError);
+    EXPECT_EQ(list.Count(), 1);
+}
+
+TEST(DecisionList, TheTextsAreTheLinesMadeOncePerChange) {
+    TDecisionList list;
+    EXPECT_EQ(*list.StatusText(), "");
+    list.Add(Fields("a"));
+    list.Add(Fields("b"));
+    const auto status = list.StatusText();
+    const auto listed = list.ListText();
+    TStrings lines;
+    list.GetStatusLines(lines);
+    EXPECT_EQ(*status, LinesAsText(lines));
+    lines.clear();
+    list.GetListLines(lines);
+    EXPECT_EQ(*listed, LinesAsText(lines));
+    // Shared until the list changes...
+    EXPECT_EQ(list.StatusText(), status);
+    EXPECT_EQ(list.ListText(), listed);
+    // ...and made anew after any change, while a text handed out earlier stays as it was.
+    const std::string before = *listed;
+    list.Delete(0);
+    EXPECT_NE(list.ListText(), listed);
+    EXPECT_EQ(list.ListText()->find("[0]\r\nid=1\r\n"), 0u);
+    EXPECT_EQ(*listed, before);
+    EXPECT_NE(list.StatusText(), status);
+}
+
 TEST(DecisionList, PositionsOutsideTheListRaise) {
     TDecisionList list;
     list.Add();

@@ -130,6 +130,26 @@ TEST_F(DecisionServer, RejectedRequests) {
     EXPECT_EQ(FCalls, 0);
 }
 
+TEST_F(DecisionServer, AnAddBeyondTheLimitsIsRefusedAndLogged) {
+    FDaemon->Decisions().SetLimits({2, 1000});
+    EXPECT_EQ(Add("module=m&information=i").Status, 200);
+    EXPECT_EQ(Add("module=m&information=i").Status, 200);
+    const TReply refused = Add("module=m&information=i");
+    EXPECT_EQ(refused.Status, 504);
+    EXPECT_TRUE(refused.HasHeader(ContentType));
+    EXPECT_EQ(refused.Body, "");
+    EXPECT_EQ(FDaemon->Decisions().Count(), 2);
+    const auto lines = FDaemon->ServiceLog()->Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("Decision not accepted: 2 pending decisions hold 4 bytes of text "
+                            "(at most 2 decisions and 1000 bytes)"),
+              std::string::npos)
+        << lines[0];
+    // A verdict makes room again.
+    FDaemon->Decisions().Delete(0);
+    EXPECT_EQ(Add("module=m&information=i").Status, 200);
+}
+
 TEST_F(DecisionServer, PostWithQueryIsTakenAndItsBodyIgnored) {
     const TReply reply =
         Ask("POST /add?module=m&information=i HTTP/1.0\r\nContent-Length: 10\r\n\r\nitem=body!");
