@@ -43,6 +43,9 @@ TWelcomeInfoLoaderThread::TWelcomeInfoLoaderThread(TLoaderSetup setup)
     if (FInstallFolder.empty()) {
         FInstallFolder = win::ExecutableFolder();
     }
+    // A probe in flight when the thread is told to end is cancelled: a hung service must not
+    // hold up the program's exit.
+    FTester->SetCancelled([this] { return Terminated(); });
 }
 
 TWelcomeInfoLoaderThread::~TWelcomeInfoLoaderThread() {
@@ -59,7 +62,7 @@ void TWelcomeInfoLoaderThread::Terminate() {
 }
 
 void TWelcomeInfoLoaderThread::Execute() {
-    // The flag is looked at only here: a cycle that has begun is completed.
+    // A cycle that has begun runs on until a probe is cancelled (see the constructor).
     while (!Terminated()) {
         try {
             RunCycle();
@@ -97,6 +100,9 @@ void TWelcomeInfoLoaderThread::RunCycle() {
     CheckBrowserHelper();
 
     FTester->TestAll();
+    if (Terminated()) {
+        return; // the probes were cancelled: nothing of them is reported
+    }
     for (int index = 0; index < health::SuiteServiceCount; ++index) {
         ReportServiceStatus(static_cast<std::uint8_t>(index), FTester->GetStatusByIndex(index));
     }

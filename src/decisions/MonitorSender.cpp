@@ -36,10 +36,11 @@ std::string TMonitorRequest::Path() const {
 }
 
 bool DeliverMonitorRequest(const TMonitorRequest& request, int port, std::string& reason,
-                           TMonitorTimeouts timeouts) {
+                           TMonitorTimeouts timeouts, const health::TCancelled& cancelled) {
     try {
         health::TqxInternetHTTP client;
         client.SetTimeouts(timeouts.Connect, timeouts.Request);
+        client.SetCancelled(cancelled);
         std::string reply;
         if (!client.Get(health::BuildHttpURL(MonitorHost, port, request.Path()), reply)) {
             reason = health::InternetErrorText(client.LastError());
@@ -101,8 +102,10 @@ void TMonitorSender::Execute() {
         }
         std::string reason;
         // Once the sender is told to end, its user interface is on its way out.
-        if (!DeliverMonitorRequest(request, FPort, reason, FTimeouts) && FOnFailure &&
-            !Terminated()) {
+        // A request in flight when the sender is told to end is cancelled.
+        if (!DeliverMonitorRequest(request, FPort, reason, FTimeouts,
+                                   [this] { return Terminated(); }) &&
+            FOnFailure && !Terminated()) {
             TMonitorFailure failure{std::move(request), std::move(reason)};
             Synchronize([this, &failure] { FOnFailure(failure); });
         }

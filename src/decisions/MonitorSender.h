@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decisions/Verdict.h"
+#include "health/HttpClient.h"
 #include "platform/WorkerThread.h"
 
 #include <chrono>
@@ -56,9 +57,10 @@ struct TMonitorTimeouts {
 
 // Sends one request to the monitor on 127.0.0.1:`port` and waits for it (at most the
 // time-outs). True when it was delivered: a reply other than 404 whose body is not exactly
-// "0"; otherwise `reason` says why. Never throws.
+// "0"; otherwise `reason` says why. Never throws. `cancelled` ends the wait early.
 bool DeliverMonitorRequest(const TMonitorRequest& request, int port, std::string& reason,
-                           TMonitorTimeouts timeouts = {});
+                           TMonitorTimeouts timeouts = {},
+                           const health::TCancelled& cancelled = {});
 
 // Sends the user's requests to the monitor on one background thread, one after the other in
 // the order they were given, so that the user interface never waits for the monitor. Each

@@ -22,6 +22,8 @@ constexpr int DefaultHttpPort = 80;
 constexpr long StatusNotFound = 404;
 constexpr const char* const SchemeSeparator = "://";
 constexpr const char* const TraceStatus = "+ HttpQueryInfo status=";
+// How often a request that can be cancelled looks whether it is.
+constexpr int CancelPollMs = 50;
 
 CURL* Handle(void* session) {
     return static_cast<CURL*>(session);
@@ -76,6 +78,9 @@ std::string EscapePath(const std::string& path) {
 
 struct TUrlDeleter {
     void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+struct TMultiDeleter {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
 };
 struct THeaderListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
@@ -291,7 +296,7 @@ bool TqxInternetHTTP::Request(const std::string& host, const std::string& path,
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &TTransfer::OnBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
 
-    const CURLcode result = curl_easy_perform(curl);
+    const auto result = static_cast<CURLcode>(Perform());
     // Nothing of this call may outlive it inside the handle.
     curl_easy_setopt(curl, CURLOPT_CURLU, nullptr);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
@@ -299,7 +304,7 @@ bool TqxInternetHTTP::Request(const std::string& host, const std::string& path,
     if (transfer.Failure) {
         std::rethrow_exception(transfer.Failure);
     }
-    if (!transfer.HeadersDone) {
+    if (result == CURLE_ABORTED_BY_CALLBACK || !transfer.HeadersDone) {
         FLastError = InternetErrorFromCurl(result);
         return false;
     }
@@ -312,16 +317,56 @@ bool TqxInternetHTTP::Request(const std::string& host, const std::string& path,
     return true;
 }
 
-bool HttpGetToStream(const std::string& url, std::string& stream, std::int32_t& errorCode) {
+int TqxInternet::Perform() {
+    CURL* curl = Handle(FSession);
+    if (!FCancelled) {
+        return curl_easy_perform(curl);
+    }
+    if (FCancelled()) {
+        return CURLE_ABORTED_BY_CALLBACK;
+    }
+    // Through a multi handle, whose waits end every CancelPollMs to look at the request.
+    std::unique_ptr<CURLM, TMultiDeleter> multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), curl) != CURLM_OK) {
+        return CURLE_OUT_OF_MEMORY;
+    }
+    CURLcode result = CURLE_OK;
+    int running = 1;
+    while (running > 0) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            result = CURLE_RECV_ERROR;
+            break;
+        }
+        if (running == 0) {
+            int left = 0;
+            const CURLMsg* message = curl_multi_info_read(multi.get(), &left);
+            result = message != nullptr && message->msg == CURLMSG_DONE ? message->data.result
+                                                                        : CURLE_GOT_NOTHING;
+            break;
+        }
+        if (FCancelled()) {
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        curl_multi_poll(multi.get(), nullptr, 0, CancelPollMs, nullptr);
+    }
+    curl_multi_remove_handle(multi.get(), curl);
+    return result;
+}
+
+bool HttpGetToStream(const std::string& url, std::string& stream, std::int32_t& errorCode,
+                     const TCancelled& cancelled) {
     TqxInternetHTTP client;
+    client.SetCancelled(cancelled);
     const bool result = client.Get(url, stream);
     errorCode = client.LastError();
     return result;
 }
 
-bool HttpGetToString(const std::string& url, std::string& body, std::int32_t& errorCode) {
+bool HttpGetToString(const std::string& url, std::string& body, std::int32_t& errorCode,
+                     const TCancelled& cancelled) {
     std::string buffer;
-    const bool result = HttpGetToStream(url, buffer, errorCode);
+    const bool result = HttpGetToStream(url, buffer, errorCode, cancelled);
     body = std::move(buffer);
     return result;
 }

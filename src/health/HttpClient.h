@@ -19,6 +19,9 @@ inline constexpr std::int64_t DefaultMaxBodySize = 1 << 20;
 using TProgressEvent =
     std::function<void(std::uint8_t percent, std::int64_t downloaded, std::int64_t total)>;
 using TTraceEvent = std::function<void(const std::string& text)>;
+// Asked while a request waits: true ends it at once as cancelled
+// (ErrorInternetOperationCancelled). An empty one never cancels.
+using TCancelled = std::function<bool()>;
 
 // Process-wide set-up of the transport (thread-safe, idempotent). Start-up calls it once;
 // constructing a session calls it too, so forgetting it is harmless.
@@ -40,6 +43,8 @@ public:
 
     void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds request);
     void SetMaxBodySize(std::int64_t bytes) { FMaxBodySize = bytes; }
+    // Looked at about every 50 ms while a request waits.
+    void SetCancelled(TCancelled cancelled) { FCancelled = std::move(cancelled); }
 
     TProgressEvent OnProgress;
     TTraceEvent OnTrace;
@@ -47,6 +52,8 @@ public:
 protected:
     void Progress();
     void Trace(const std::string& text);
+    // Runs the transfer set up on the session (a curl_easy_perform that can be cancelled).
+    int Perform();
 
     std::int32_t FLastError = 0;
     std::int64_t FDownloaded = 0;
@@ -56,6 +63,7 @@ protected:
     std::chrono::milliseconds FConnectTimeout = DefaultConnectTimeout;
     std::chrono::milliseconds FRequestTimeout = DefaultRequestTimeout;
     std::int64_t FMaxBodySize = DefaultMaxBodySize;
+    TCancelled FCancelled;
 };
 
 // A GET over the session. `stream` is an in-memory buffer; the body is appended to it.
@@ -80,8 +88,10 @@ void SplitHostPort(const std::string& host, std::string& hostName, int& port);
 
 // The forms the rest of the program calls. The first two let exceptions (exhausted memory)
 // pass; HttpGetFromHost turns any exception into a false result.
-bool HttpGetToStream(const std::string& url, std::string& stream, std::int32_t& errorCode);
-bool HttpGetToString(const std::string& url, std::string& body, std::int32_t& errorCode);
+bool HttpGetToStream(const std::string& url, std::string& stream, std::int32_t& errorCode,
+                     const TCancelled& cancelled = {});
+bool HttpGetToString(const std::string& url, std::string& body, std::int32_t& errorCode,
+                     const TCancelled& cancelled = {});
 std::string BuildHttpURL(const std::string& host, int port, const std::string& path);
 bool HttpGetFromHost(const std::string& host, int port, const std::string& path, std::string& body,
                      std::int32_t& errorCode);

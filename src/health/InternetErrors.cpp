@@ -54,6 +54,8 @@ std::int32_t InternetErrorFromCurl(int curlCode) {
         return ErrorInternetConnectionAborted;
     case CURLE_RECV_ERROR:
         return ErrorInternetConnectionReset;
+    case CURLE_ABORTED_BY_CALLBACK:
+        return ErrorInternetOperationCancelled;
     default:
         return ErrorInternetInternal;
     }

@@ -13,6 +13,7 @@ inline constexpr std::int32_t ErrorInternetTimeout = 12002;
 inline constexpr std::int32_t ErrorInternetInternal = 12004;
 inline constexpr std::int32_t ErrorInternetInvalidUrl = 12005;
 inline constexpr std::int32_t ErrorInternetNameNotResolved = 12007;
+inline constexpr std::int32_t ErrorInternetOperationCancelled = 12017;
 inline constexpr std::int32_t ErrorInternetCannotConnect = 12029;
 inline constexpr std::int32_t ErrorInternetConnectionAborted = 12030;
 inline constexpr std::int32_t ErrorInternetConnectionReset = 12031;

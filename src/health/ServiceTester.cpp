@@ -29,7 +29,7 @@ bool TWebThreadTester::TestService(int index) {
         const std::string url = ProbeUrlStart + std::to_string(test.Port) + ProbePath;
         std::string body;
         std::int32_t errorCode = 0;
-        if (!HttpGetToString(url, body, errorCode)) {
+        if (!HttpGetToString(url, body, errorCode, FCancelled)) {
             FMessages.push_back(test.DisplayName + MessageSeparator + InternetErrorText(errorCode));
             test.Status = tsUnavailable;
             return false;
@@ -51,6 +51,9 @@ bool TWebThreadTester::TestAll() {
     FMessages.clear();
     bool allWorking = true;
     for (int index = 0; index < TestCount(); ++index) {
+        if (FCancelled && FCancelled()) {
+            return false;
+        }
         if (!TestService(index)) {
             allWorking = false;
         }

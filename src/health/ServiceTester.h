@@ -1,5 +1,6 @@
 #pragma once
 
+#include "health/HttpClient.h"
 #include "health/SuiteServices.h"
 
 #include <array>
@@ -42,8 +43,11 @@ public:
     // Probes the test at `index`; true exactly when it became tsWorking. An index outside the
     // tests probes nothing and gives false.
     bool TestService(int index);
-    // Clears the messages, probes every test in order; true when all work.
+    // Clears the messages, probes every test in order; true when all work. Once cancelled
+    // (SetCancelled) it probes no further test and gives false.
     bool TestAll();
+    // Ends a probe in flight, and the rest of TestAll, as soon as `cancelled` says so.
+    void SetCancelled(TCancelled cancelled) { FCancelled = std::move(cancelled); }
 
     // Exact, case-sensitive name; tsNotFound when no test has it. Does not probe.
     TServiceTestStatus GetStatusByName(const std::string& serviceName) const;
@@ -56,6 +60,7 @@ public:
 private:
     std::vector<TTestSet> FTests;
     std::vector<std::string> FMessages;
+    TCancelled FCancelled;
 };
 
 // The tester of the suite's five services.

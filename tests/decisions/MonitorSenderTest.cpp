@@ -1,5 +1,6 @@
 #include "decisions/MonitorSender.h"
 
+#include "health/InternetErrors.h"
 #include "platform/UiThread.h"
 #include "support/LoopbackPort.h"
 #include "support/Pumped.h"
@@ -121,12 +122,12 @@ TEST_F(MonitorSenderTest, AFailureDoesNotHoldUpTheRequestsBehindIt) {
     EXPECT_EQ(FFailures[0].Reason, MonitorRefusedText);
 }
 
-// Freed while a request hangs: the one in flight runs out its time, the queued ones are
-// dropped, and nothing is reported to a user interface that is going away.
+// Freed while a request hangs: the one in flight is cancelled, the queued ones are dropped,
+// and nothing is reported to a user interface that is going away.
 TEST_F(MonitorSenderTest, FreeingDropsWhatIsQueued) {
     TTestPeer monitor;
     monitor.SetHang();
-    Start(monitor.Port(), {std::chrono::milliseconds(200), std::chrono::milliseconds(1500)});
+    Start(monitor.Port(), {std::chrono::seconds(60), std::chrono::seconds(60)});
     for (std::uint32_t id = 0; id < 5; ++id) {
         FSender->Send(TMonitorRequest::Verdict(id, true, "x"));
     }
@@ -134,6 +135,16 @@ TEST_F(MonitorSenderTest, FreeingDropsWhatIsQueued) {
     FSender.reset();
     EXPECT_EQ(monitor.Connections(), 1);
     EXPECT_TRUE(FFailures.empty());
+}
+
+TEST(MonitorDelivery, ACancelledRequestIsNotDelivered) {
+    TTestPeer monitor;
+    monitor.SetHang();
+    std::string reason;
+    EXPECT_FALSE(DeliverMonitorRequest(TMonitorRequest::LiveProtection(true), monitor.Port(),
+                                       reason, {std::chrono::seconds(60), std::chrono::seconds(60)},
+                                       [&] { return monitor.Connections() > 0; }));
+    EXPECT_EQ(reason, health::InternetErrorText(health::ErrorInternetOperationCancelled));
 }
 
 } // namespace

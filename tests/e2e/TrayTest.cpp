@@ -125,6 +125,22 @@ TEST_F(Tray, ASecondTrayRunsWithoutTheServiceAndTheFirstKeepsThePort) {
     EXPECT_EQ(first->Wait(2s), 0) << first->Output();
 }
 
+// Each probe of a hung service would wait 15 s and a round has five: the probe in flight is
+// cancelled instead, so that the tray ends at once.
+TEST_F(Tray, EndsAtOnceWhileEveryServiceHangs) {
+    FSuite.reset();
+    FSuite = std::make_unique<TChildProcess>(
+        BinDir / "suite-sim",
+        std::vector<std::string>{"--hang", "update", "--hang", "firewall", "--hang", "scanner",
+                                 "--hang", "monitor"},
+        FEnvironment);
+    ASSERT_TRUE(FSuite->WaitForLine("listening on 127.0.0.1:21325", 10s)) << FSuite->Output();
+    auto tray = StartTray();
+    std::this_thread::sleep_for(1s); // the first round of probes has begun and hangs
+    tray->Signal(SIGTERM);
+    EXPECT_EQ(tray->Wait(2s), 0) << tray->Output();
+}
+
 TEST_F(Tray, StartsOnACorruptRegistryAndAMissingPrefix) {
     // The prefix is made from the default on first start; spoil its machine hive afterwards.
     {

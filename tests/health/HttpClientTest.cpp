@@ -200,6 +200,31 @@ TEST(HttpClientFailures, SilentPeerTimesOut) {
     EXPECT_EQ(InternetErrorText(client.LastError()), "12002: The operation timed out\r\n");
 }
 
+// A request whose thread is told to end gives up at once, not at its time-out, and says so.
+TEST(HttpClientFailures, ACancelledRequestEndsAsCancelled) {
+    struct TCase {
+        const char* Name;
+        std::string Prefix; // what the hung peer sends first
+        int CancelAfterAsks;
+    } const cases[] = {
+        {"before_it_starts", "", 0},
+        {"waiting_for_the_answer", "", 3},
+        {"in_the_middle_of_the_body", "HTTP/1.0 200 X\r\nContent-Length: 10\r\n\r\n12", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTestPeer peer;
+        peer.SetHang(c.Prefix);
+        TqxInternetHTTP client;
+        client.SetTimeouts(60s, 60s); // far beyond any test's patience
+        int asks = 0;
+        client.SetCancelled([&] { return ++asks > c.CancelAfterAsks; });
+        std::string stream;
+        EXPECT_FALSE(client.Get(LocalUrl(peer.Port(), "/x"), stream));
+        EXPECT_EQ(client.LastError(), ErrorInternetOperationCancelled);
+    }
+}
+
 TEST(HttpClientFailures, PeerHangingMidBodyDeliversWhatCame) {
     TTestPeer peer;
     peer.SetHang("HTTP/1.0 200 X\r\nContent-Length: 10\r\n\r\n12345");

@@ -150,5 +150,25 @@ TEST_F(ServiceTester, TrayIndexMapsThroughServiceNames) {
                                         "Monitor: File not found on server!"}));
 }
 
+// Once cancelled, the probe in flight ends and the tests after it are not probed.
+TEST_F(ServiceTester, ACancelledRoundStopsAtTheProbeInFlight) {
+    TTestPeer first(TTestPeer::Reply(200, Token("First")));
+    TTestPeer hung;
+    hung.SetHang();
+    TTestPeer last(TTestPeer::Reply(200, Token("Last")));
+    TWebThreadTester tester;
+    tester.AddTest(first.Port(), "First", "First");
+    tester.AddTest(hung.Port(), "Hung", "Hung");
+    tester.AddTest(last.Port(), "Last", "Last");
+    bool cancel = false;
+    tester.SetCancelled([&] { return cancel || (cancel = hung.Connections() > 0); });
+
+    EXPECT_FALSE(tester.TestAll());
+    EXPECT_EQ(tester.GetStatusByName("First"), tsWorking);
+    EXPECT_EQ(tester.GetStatusByName("Hung"), tsUnavailable);
+    EXPECT_EQ(tester.GetStatusByName("Last"), tsUntested);
+    EXPECT_EQ(last.Connections(), 0);
+}
+
 } // namespace
 } // namespace vx::health
