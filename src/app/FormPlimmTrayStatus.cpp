@@ -217,8 +217,10 @@ void TFormPlimmTrayStatus::FormCreate() {
     FMonitorSender = StartThread<decisions::TMonitorSender>(
         FOptions.VerdictPort,
         [this](const decisions::TMonitorFailure& failure) { ReportUndelivered(failure); });
-    FDecisionDaemon =
-        StartThread<decisions::TPlimmDecisionDaemon>(FOptions.VerdictPort, FOptions.DecisionPort);
+    FDecisionDaemon.reset(
+        new decisions::TPlimmDecisionDaemon(FOptions.VerdictPort, FOptions.DecisionPort));
+    FDecisionDaemon->SetPendingLimits(FOptions.PendingLimits);
+    FDecisionDaemon->Start();
     FDecisionDaemon->SetOnDecisionsChanged(
         [this](decisions::TDecisionList& list) { AskDecisions(list); });
 

@@ -6,6 +6,7 @@
 #include "decisions/DecisionServer.h"
 #include "decisions/MonitorSender.h"
 #include "decisions/dialogs/KorvexDialogs.h"
+#include "httpservice/PendingConnections.h"
 #include "platform/NamedEvent.h"
 #include "platform/WorkerThread.h"
 
@@ -32,6 +33,8 @@ struct TTrayOptions {
     std::function<std::unique_ptr<TWelcomeInfoLoaderThread>()> MakeLoader = [] {
         return std::make_unique<TWelcomeInfoLoaderThread>();
     };
+    // What connections waiting for their requests to the decision service may cost.
+    httpservice::TPendingLimits PendingLimits;
 };
 
 // The program's main window: the tray icon with its menu, the status window with the scanner
