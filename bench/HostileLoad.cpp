@@ -218,7 +218,7 @@ int main(int argc, char** argv) {
     open(options.Idle, TKind::Idle, {});
     open(options.Slow, TKind::Slow, "GET /integrity-local HTTP/1.0\r\n\r\n");
     const std::string trickleHead = "POST /add HTTP/1.0\r\nContent-Length: 1048576\r\n\r\n";
-    open(options.Trickle, TKind::Trickle, std::string(1024 * 1024, 'x'));
+    open(options.Trickle, TKind::Trickle, std::string(std::size_t{1024} * 1024, 'x'));
     open(options.Readers, TKind::Reader, "GET " + options.ReaderPath + " HTTP/1.0\r\n\r\n");
     for (auto& c : load) {
         if (c.Kind == TKind::Trickle) {
@@ -281,7 +281,7 @@ int main(int argc, char** argv) {
             ::usleep(10000);
         }
     }
-    const auto open_ =
+    const auto stillOpen =
         std::count_if(load.begin(), load.end(), [](const TConnection& c) { return !c.Closed; });
     for (auto& c : load) {
         ::close(c.Fd);
@@ -290,8 +290,9 @@ int main(int argc, char** argv) {
     auto at = [&](double q) {
         return latencies.empty()
                    ? -1.0
-                   : latencies[std::min(latencies.size() - 1,
-                                        static_cast<std::size_t>(q * latencies.size()))];
+                   : latencies[std::min(
+                         latencies.size() - 1,
+                         static_cast<std::size_t>(q * static_cast<double>(latencies.size())))];
     };
     if (options.Fill > 0) {
         std::printf("filled=%d/%d ", filled, options.Fill);
@@ -299,7 +300,7 @@ int main(int argc, char** argv) {
     std::printf("probes=%d answered=%zu p50_ms=%.1f p99_ms=%.1f max_ms=%.1f load_open=%ld/%zu "
                 "peak_threads=%ld peak_rss_kib=%ld\n",
                 sent, latencies.size(), at(0.5), at(0.99),
-                latencies.empty() ? -1 : latencies.back(), static_cast<long>(open_), load.size(),
-                peakThreads, peakRss);
+                latencies.empty() ? -1 : latencies.back(), static_cast<long>(stillOpen),
+                load.size(), peakThreads, peakRss);
     return 0;
 }

@@ -95,7 +95,7 @@ TEST(DecisionList, TheTextsAreTheLinesMadeOncePerChange) {
     EXPECT_EQ(list.StatusText(), status);
     EXPECT_EQ(list.ListText(), listed);
     // ...and made anew after any change, while a text handed out earlier stays as it was.
-    const std::string before = *listed;
+    const std::string before(listed->begin(), listed->end()); // a copy, to compare later
     list.Delete(0);
     EXPECT_NE(list.ListText(), listed);
     EXPECT_EQ(list.ListText()->find("[0]\r\nid=1\r\n"), 0u);
