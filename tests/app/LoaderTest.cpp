@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace vx::app::test {
 namespace {
@@ -181,7 +182,9 @@ TEST_F(LoaderTest, TerminateAloneWakesAWaitingLoader) {
     EXPECT_EQ(FSink.Reports, FullCycle());
 }
 
-TEST_F(LoaderTest, ACycleThatHasBegunIsCompletedBeforeTheLoaderEnds) {
+// Told to end during a cycle, the loader reads what is local but probes no service: a probe
+// may hang for 15 s, and exit must not wait for it.
+TEST_F(LoaderTest, ACycleToldToEndProbesNoService) {
     FSink.OnReport = [this](std::size_t count) {
         if (count == 1) {
             FLoader->Terminate();
@@ -189,7 +192,8 @@ TEST_F(LoaderTest, ACycleThatHasBegunIsCompletedBeforeTheLoaderEnds) {
     };
     StartLoader();
     ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(FSink.Reports, FullCycle());
+    const auto full = FullCycle();
+    EXPECT_EQ(FSink.Reports, std::vector<std::string>(full.begin(), full.begin() + 3));
 }
 
 TEST_F(LoaderTest, AFailedCycleIsLoggedOnceAndTheNextCycleRuns) {

@@ -178,7 +178,7 @@ TEST_F(TrayLoaderTest, ReportsInTheCycleOrder) {
 // A decision arriving while the window waits for its loader to end, on its way out, must not
 // reach it: no decision dialog may be left behind on a list and a window that are gone.
 TEST_F(TrayLoaderTest, DecisionDuringShutdownLeavesNoDialog) {
-    // The loader's probe of the updater hangs until released, so the window's end waits.
+    // The loader's probe of the updater hangs until released; the window's end cancels it.
     Start({TSimState::Hanging, TSimState::Working, TSimState::Working, TSimState::Working});
     ASSERT_TRUE(WaitForReports(1)); // the cycle has begun
     ASSERT_TRUE(WaitUntilServing(FDecisionPort, "VXTray"));
@@ -190,7 +190,9 @@ TEST_F(TrayLoaderTest, DecisionDuringShutdownLeavesNoDialog) {
         return taken ? reply : "failed: " + reply;
     });
     FWindow.reset();
-    EXPECT_EQ(added.get().rfind("id=0", 0), 0u);
+    // Taken before the service stopped, or not at all: either way no dialog is left.
+    const std::string reply = added.get();
+    EXPECT_TRUE(reply.rfind("id=0", 0) == 0 || reply.rfind("failed: ", 0) == 0) << reply;
     EXPECT_EQ(dialogs::DecisionDialog(), nullptr);
 }
 
