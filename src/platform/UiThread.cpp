@@ -30,7 +30,9 @@ struct TState {
 };
 
 TState& State() {
-    static TState state;
+    // Never destroyed: self-freeing threads (request threads among them) may still end, and
+    // tell this state so, while the process runs its exit-time destructors.
+    static TState& state = *new TState;
     return state;
 }
 
