@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/epoll.h>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -87,11 +88,11 @@ void TPendingConnections::Poll(int milliseconds, std::vector<TArrivedRequest>& a
 }
 
 void TPendingConnections::AcceptAll(std::vector<TArrivedRequest>& arrived) {
-    TTcpSocket listener(FListener);
     for (int i = 0; i < MaxAcceptsPerPass; ++i) {
-        const int handle = listener.Accept(true);
+        // The daemon owns the listener: it is used here, never wrapped.
+        const int handle = ::accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (handle < 0) {
-            if (listener.LastError() == EMFILE || listener.LastError() == ENFILE) {
+            if (errno == EMFILE || errno == ENFILE) {
                 // Out of descriptors the connection stays in the backlog: make room, or pause
                 // rather than spin.
                 if (FByActivity.empty()) {
@@ -126,7 +127,6 @@ void TPendingConnections::AcceptAll(std::vector<TArrivedRequest>& arrived) {
             DropIdlest();
         }
     }
-    static_cast<void>(listener.Release()); // the daemon owns the listener
 }
 
 bool TPendingConnections::Read(TConnection& connection, std::vector<TArrivedRequest>& arrived) {

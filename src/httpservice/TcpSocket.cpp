@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -19,19 +18,16 @@ TTcpSocket::~TTcpSocket() {
 }
 
 TTcpSocket::TTcpSocket(TTcpSocket&& other) noexcept
-    : FHandle(other.FHandle), FListening(other.FListening), FLastError(other.FLastError) {
+    : FHandle(other.FHandle), FLastError(other.FLastError) {
     other.FHandle = -1;
-    other.FListening = false;
 }
 
 TTcpSocket& TTcpSocket::operator=(TTcpSocket&& other) noexcept {
     if (this != &other) {
         Close();
         FHandle = other.FHandle;
-        FListening = other.FListening;
         FLastError = other.FLastError;
         other.FHandle = -1;
-        other.FListening = false;
     }
     return *this;
 }
@@ -39,7 +35,6 @@ TTcpSocket& TTcpSocket::operator=(TTcpSocket&& other) noexcept {
 int TTcpSocket::Release() {
     const int handle = FHandle;
     FHandle = -1;
-    FListening = false;
     return handle;
 }
 
@@ -64,17 +59,6 @@ bool TTcpSocket::SetReuseAddress() {
     return Check(::setsockopt(FHandle, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0);
 }
 
-bool TTcpSocket::SetCork(bool on) {
-    const int value = on ? 1 : 0;
-    return Check(::setsockopt(FHandle, IPPROTO_TCP, TCP_CORK, &value, sizeof value) == 0);
-}
-
-bool TTcpSocket::SetTimeouts(int milliseconds) {
-    const timeval value{milliseconds / 1000, static_cast<suseconds_t>(milliseconds % 1000) * 1000};
-    return Check(::setsockopt(FHandle, SOL_SOCKET, SO_SNDTIMEO, &value, sizeof value) == 0 &&
-                 ::setsockopt(FHandle, SOL_SOCKET, SO_RCVTIMEO, &value, sizeof value) == 0);
-}
-
 bool TTcpSocket::Bind(const std::string& address, long port) {
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -96,8 +80,7 @@ int TTcpSocket::LocalPort() const {
 }
 
 bool TTcpSocket::Listen(int backlog) {
-    FListening = Check(::listen(FHandle, backlog) == 0);
-    return FListening;
+    return Check(::listen(FHandle, backlog) == 0);
 }
 
 TTcpSocket::TWait TTcpSocket::Wait(short events, int milliseconds) {
@@ -128,13 +111,6 @@ TTcpSocket::TWait TTcpSocket::WaitWritable(int milliseconds) {
     return Wait(POLLOUT, milliseconds);
 }
 
-int TTcpSocket::Accept(bool nonBlocking) {
-    const int handle =
-        ::accept4(FHandle, nullptr, nullptr, SOCK_CLOEXEC | (nonBlocking ? SOCK_NONBLOCK : 0));
-    Check(handle >= 0);
-    return handle;
-}
-
 long TTcpSocket::Receive(char* buffer, std::size_t size) {
     for (;;) {
         const ssize_t n = ::recv(FHandle, buffer, size, MSG_DONTWAIT);
@@ -144,23 +120,6 @@ long TTcpSocket::Receive(char* buffer, std::size_t size) {
         Check(n >= 0);
         return static_cast<long>(n);
     }
-}
-
-bool TTcpSocket::Send(std::string_view data) {
-    std::size_t sent = 0;
-    while (sent < data.size()) {
-        // MSG_NOSIGNAL: a peer that went away is an error here, not a SIGPIPE for the process.
-        const ssize_t n = ::send(FHandle, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (!Check(n >= 0)) {
-            return false;
-        }
-        sent += static_cast<std::size_t>(n);
-    }
-    FLastError = 0;
-    return true;
 }
 
 long TTcpSocket::SendSome(std::span<const std::string_view> pieces) {
@@ -230,7 +189,6 @@ void TTcpSocket::Close() {
         ::close(FHandle);
         FHandle = -1;
     }
-    FListening = false;
 }
 
 std::string TTcpSocket::LastErrorText() const {

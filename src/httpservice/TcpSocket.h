@@ -25,28 +25,18 @@ public:
     bool Create();
     bool SetLinger(bool on, int seconds);
     bool SetReuseAddress();
-    // While corked, sends collect into full segments; uncorking sends the rest.
-    bool SetCork(bool on);
-    // SO_SNDTIMEO and SO_RCVTIMEO.
-    bool SetTimeouts(int milliseconds);
     // `port` outside 0..65535 fails with EINVAL.
     bool Bind(const std::string& address, long port);
     // The bound local port (0 while unbound), or -1. Leaves LastError() as it was, so that
     // a bind's error can be read after the port.
     int LocalPort() const;
     bool Listen(int backlog);
-    bool Listening() const { return FListening; }
 
     TWait WaitReadable(int milliseconds);
     TWait WaitWritable(int milliseconds);
-    // An accepted connection's handle, or -1. `nonBlocking`: the connection's calls never
-    // block (SendSome and Receive never do anyway).
-    int Accept(bool nonBlocking = false);
     // Reads what is waiting, up to `size` bytes, without blocking: >0 bytes read, 0 when the
     // peer closed, -1 on error or when nothing is waiting (LastError EAGAIN).
     long Receive(char* buffer, std::size_t size);
-    // Sends all of `data` (bounded by the send time-out); false on error.
-    bool Send(std::string_view data);
     // Sends what the connection takes at once of `pieces`, in order, in one call, without
     // blocking: the bytes sent, or -1 on error and when it takes nothing (LastError EAGAIN).
     long SendSome(std::span<const std::string_view> pieces);
@@ -69,7 +59,6 @@ private:
     TWait Wait(short events, int milliseconds);
 
     int FHandle = -1;
-    bool FListening = false;
     int FLastError = 0;
 };
 
