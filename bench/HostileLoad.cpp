@@ -28,6 +28,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <string>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -80,25 +81,24 @@ int Connect(int port, bool nonBlocking) {
     return fd;
 }
 
-// One probe: the latency of a whole answer, or a negative value when none came in 10 s.
-double Probe(int port) {
-    const auto start = TClock::now();
+// Sends `request` on a new connection; true when a whole answer with status 200 came back
+// within 10 s.
+bool Ask(int port, std::string_view request) {
     const int fd = Connect(port, false);
     if (fd < 0) {
-        return -1;
+        return false;
     }
-    const char request[] = "GET /integrity-local HTTP/1.0\r\n\r\n";
-    ::send(fd, request, sizeof request - 1, MSG_NOSIGNAL);
+    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
     std::string answer;
     char buffer[4096];
-    const auto deadline = start + 10s;
+    const auto deadline = TClock::now() + 10s;
     for (;;) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now());
         pollfd p{fd, POLLIN, 0};
         if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
             ::close(fd);
-            return -1;
+            return false;
         }
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
         if (n <= 0) {
@@ -107,27 +107,16 @@ double Probe(int port) {
         answer.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
-    if (answer.rfind("HTTP/1.0 200\r\n", 0) != 0) {
+    return answer.rfind("HTTP/1.0 200\r\n", 0) == 0;
+}
+
+// One probe: the latency of a whole answer, or a negative value when none came in 10 s.
+double Probe(int port) {
+    const auto start = TClock::now();
+    if (!Ask(port, "GET /integrity-local HTTP/1.0\r\n\r\n")) {
         return -1;
     }
     return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
-}
-
-// Sends one request and reads the answer's status line; true for 200.
-bool Ask(int port, const std::string& request) {
-    const int fd = Connect(port, false);
-    if (fd < 0) {
-        return false;
-    }
-    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-    std::string answer;
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
-        answer.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return answer.rfind("HTTP/1.0 200\r\n", 0) == 0;
 }
 
 // "<threads> <resident KiB>" of the service, 0 0 when it cannot be read.

@@ -7,6 +7,7 @@
 #    cmake --preset release && cmake --build --preset release --target bench_decision_service)
 # Environment: DURATION (10s), CONNECTIONS (50), WRK_THREADS (2), SERVICE_PORT (28090).
 set -euo pipefail
+source "$(dirname "$0")/ports.sh"
 
 SERVICE_BIN=${1:-build/release/bin/bench_decision_service}
 DURATION=${DURATION:-10s}
@@ -21,7 +22,7 @@ die() {
 
 [ -x "$SERVICE_BIN" ] || die "no service binary at $SERVICE_BIN (see the usage in this script)"
 command -v wrk >/dev/null || die "wrk is missing (apt-get install wrk)"
-[ -z "$(ss -Hltn "sport = :$SERVICE_PORT")" ] || die "port $SERVICE_PORT is taken (set SERVICE_PORT)"
+port_free "$SERVICE_PORT" || die "port $SERVICE_PORT is taken (set SERVICE_PORT)"
 
 work=$(mktemp -d)
 service_pid=""
@@ -37,10 +38,7 @@ trap cleanup EXIT
 
 "$SERVICE_BIN" "$SERVICE_PORT" >"$work/service.out" &
 service_pid=$!
-for _ in $(seq 1 100); do
-    (exec 3<>"/dev/tcp/127.0.0.1/$SERVICE_PORT") 2>/dev/null && break
-    sleep 0.05
-done
+wait_for_port "$SERVICE_PORT" || die "nothing listens on port $SERVICE_PORT"
 
 sample() {
     awk '/^Threads:/ { t = $2 } /^VmRSS:/ { r = $2 } END { print t, r }' "/proc/$1/status"

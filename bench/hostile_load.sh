@@ -13,6 +13,7 @@
 #        hostile_load with cmake --build --preset release --target VXTray hostile_load)
 # Environment: SECONDS_EACH (60).
 set -euo pipefail
+source "$(dirname "$0")/ports.sh"
 bin=${1:-build/release/bin}
 seconds=${SECONDS_EACH:-60}
 port=21324
@@ -20,7 +21,7 @@ port=21324
     echo "hostile_load: build VXTray and hostile_load first (see the usage)" >&2
     exit 1
 }
-[ -z "$(ss -Hltn "sport = :$port")" ] || {
+port_free "$port" || {
     echo "hostile_load: port $port is taken" >&2
     exit 1
 }
@@ -36,12 +37,10 @@ trap cleanup EXIT
 start_tray() {
     VXTRAY_PREFIX="$work/prefix" QT_QPA_PLATFORM=offscreen "$bin/VXTray" >"$work/tray.out" 2>&1 &
     tray=$!
-    for _ in $(seq 1 200); do
-        (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && return 0
-        sleep 0.05
-    done
-    echo "hostile_load: VXTray does not listen" >&2
-    exit 1
+    wait_for_port "$port" || {
+        echo "hostile_load: VXTray does not listen" >&2
+        exit 1
+    }
 }
 
 stop_tray() {

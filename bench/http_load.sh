@@ -16,6 +16,7 @@
 # Environment: DURATION (5s), CONNECTIONS ("50 200"), PAIRS (3), CORE (1),
 #              SERVICE_PORT (28080), OLD_PORT (28082), NGINX_PORT (28081).
 set -euo pipefail
+source "$(dirname "$0")/ports.sh"
 
 SERVICE_BIN=${1:-build/release/bin/bench_http_service}
 OLD_BIN=${2:-}
@@ -43,20 +44,6 @@ install_missing() {
     export DEBIAN_FRONTEND=noninteractive
     $sudo apt-get update -qq
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-}
-
-port_free() {
-    [ -z "$(ss -Hltn "sport = :$1")" ]
-}
-
-wait_for_port() {
-    for _ in $(seq 1 100); do
-        if (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; then
-            return 0
-        fi
-        sleep 0.05
-    done
-    die "nothing listens on port $1"
 }
 
 # CPU clock ticks (user + system, threads that ended included) of the processes given.
@@ -151,9 +138,9 @@ fi
 taskset -c "$CORE" "$NGINX" -p "$work" -c "$work/nginx.conf" 2>"$work/nginx.err" &
 nginx_master=$!
 pids+=("$nginx_master")
-wait_for_port "$SERVICE_PORT"
-wait_for_port "$NGINX_PORT"
-[ -z "$OLD_BIN" ] || wait_for_port "$OLD_PORT"
+for port in "$SERVICE_PORT" "$NGINX_PORT" ${OLD_BIN:+"$OLD_PORT"}; do
+    wait_for_port "$port" || die "nothing listens on port $port"
+done
 nginx_pids=("$nginx_master" $(pgrep -P "$nginx_master"))
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)

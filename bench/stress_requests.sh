@@ -8,6 +8,7 @@
 #        bin/bench_http_service: cmake --build --preset asan --target bench_http_service)
 # Environment: REQUESTS (2000000), CONNECTIONS ("50 200"), PORT (28090).
 set -euo pipefail
+source "$(dirname "$0")/ports.sh"
 presets=("$@")
 [ ${#presets[@]} -gt 0 ] || presets=(asan tsan)
 requests=${REQUESTS:-2000000}
@@ -30,10 +31,7 @@ for preset in "${presets[@]}"; do
     for c in $connections; do
         "$binary" "$port" >"$work/service.out" 2>&1 &
         service=$!
-        for _ in $(seq 1 100); do
-            (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-            sleep 0.05
-        done
+        wait_for_port "$port" || { cat "$work/service.out"; echo "stress_requests: $preset does not listen" >&2; exit 1; }
         done_requests=0
         start=$(date +%s)
         while [ "$done_requests" -lt "$requests" ]; do

@@ -133,32 +133,43 @@ bool TDecisionList::ApplyVerdict(const std::shared_ptr<TDecision>& decision, boo
     return result;
 }
 
-void TDecisionList::GetStatusLines(TStrings& lines) const {
+void TDecisionList::StatusEntry(const TDecision& decision, std::size_t /*position*/,
+                                TStrings& lines) {
+    decision.GetDisplayLines(lines);
+    lines.emplace_back();
+}
+
+void TDecisionList::ListEntry(const TDecision& decision, std::size_t position, TStrings& lines) {
+    lines.push_back("[" + std::to_string(position) + "]");
+    decision.AppendKeyValueLines(lines, static_cast<int>(position));
+    lines.emplace_back();
+}
+
+void TDecisionList::GetLines(TEntryLines entry, TStrings& lines) const {
     std::lock_guard guard(FLock);
-    for (const auto& decision : FItems) {
-        decision->GetDisplayLines(lines);
-        lines.emplace_back();
+    for (std::size_t position = 0; position < FItems.size(); ++position) {
+        entry(*FItems[position], position, lines);
     }
+}
+
+void TDecisionList::GetStatusLines(TStrings& lines) const {
+    GetLines(&TDecisionList::StatusEntry, lines);
 }
 
 void TDecisionList::GetListLines(TStrings& lines) const {
-    std::lock_guard guard(FLock);
-    for (std::size_t position = 0; position < FItems.size(); ++position) {
-        lines.push_back("[" + std::to_string(position) + "]");
-        FItems[position]->AppendKeyValueLines(lines, static_cast<int>(position));
-        lines.emplace_back();
-    }
+    GetLines(&TDecisionList::ListEntry, lines);
 }
 
 std::shared_ptr<const std::string> TDecisionList::StatusText() const {
-    return Rendered(FStatusText, &TDecisionList::RenderStatus);
+    return Rendered(FStatusText, &TDecisionList::StatusEntry);
 }
 
 std::shared_ptr<const std::string> TDecisionList::ListText() const {
-    return Rendered(FListText, &TDecisionList::RenderList);
+    return Rendered(FListText, &TDecisionList::ListEntry);
 }
 
-std::shared_ptr<const std::string> TDecisionList::Rendered(TRendered& cache, TRender render) const {
+std::shared_ptr<const std::string> TDecisionList::Rendered(TRendered& cache,
+                                                           TEntryLines entry) const {
     std::lock_guard renderGuard(FRenderLock);
     std::vector<std::shared_ptr<TDecision>> items;
     std::uint64_t version = 0;
@@ -170,34 +181,17 @@ std::shared_ptr<const std::string> TDecisionList::Rendered(TRendered& cache, TRe
         items = FItems;
         version = FVersion;
     }
-    // Rendered outside the list's lock: the user-interface thread never waits for it.
+    // Made outside the list's lock, a decision at a time: the user-interface thread never
+    // waits for it, and no line list of the whole text is ever held.
     auto text = std::make_shared<std::string>();
-    render(items, *text);
-    cache = {version, std::move(text)};
-    return cache.Text;
-}
-
-void TDecisionList::RenderStatus(const std::vector<std::shared_ptr<TDecision>>& items,
-                                 std::string& text) {
-    TStrings lines;
-    for (const auto& decision : items) {
-        lines.clear();
-        decision->GetDisplayLines(lines);
-        lines.emplace_back();
-        text += LinesAsText(lines);
-    }
-}
-
-void TDecisionList::RenderList(const std::vector<std::shared_ptr<TDecision>>& items,
-                               std::string& text) {
     TStrings lines;
     for (std::size_t position = 0; position < items.size(); ++position) {
         lines.clear();
-        lines.push_back("[" + std::to_string(position) + "]");
-        items[position]->AppendKeyValueLines(lines, static_cast<int>(position));
-        lines.emplace_back();
-        text += LinesAsText(lines);
+        entry(*items[position], position, lines);
+        *text += LinesAsText(lines);
     }
+    cache = {version, std::move(text)};
+    return cache.Text;
 }
 
 } // namespace vx::decisions

@@ -85,17 +85,17 @@ private:
         std::uint64_t Version = 0;
         std::shared_ptr<const std::string> Text;
     };
-    using TRender = void (*)(const std::vector<std::shared_ptr<TDecision>>& items,
-                             std::string& text);
+    // Appends the lines of one decision, at `position`, in one of the two forms.
+    using TEntryLines = void (*)(const TDecision& decision, std::size_t position, TStrings& lines);
 
     std::shared_ptr<TDecision> Append(std::shared_ptr<TDecision> decision);
     int IndexOfLocked(const TDecision& decision) const;
     // Takes the decision at `position` out under the lock.
     std::shared_ptr<TDecision> TakeLocked(std::size_t position);
-    std::shared_ptr<const std::string> Rendered(TRendered& cache, TRender render) const;
-    static void RenderStatus(const std::vector<std::shared_ptr<TDecision>>& items,
-                             std::string& text);
-    static void RenderList(const std::vector<std::shared_ptr<TDecision>>& items, std::string& text);
+    void GetLines(TEntryLines entry, TStrings& lines) const;
+    std::shared_ptr<const std::string> Rendered(TRendered& cache, TEntryLines entry) const;
+    static void StatusEntry(const TDecision& decision, std::size_t position, TStrings& lines);
+    static void ListEntry(const TDecision& decision, std::size_t position, TStrings& lines);
 
     const int FVerdictPort;
     mutable std::mutex FLock;

@@ -123,9 +123,7 @@ void TPendingConnections::AcceptAll(std::vector<TArrivedRequest>& arrived) {
         }
         FByActivity.push_back(std::move(connection));
         FByHandle.emplace(handle, std::prev(FByActivity.end()));
-        while (FBuffered > FLimits.Bytes && FByActivity.size() > 1) {
-            DropIdlest();
-        }
+        DropBeyondTheBytes();
     }
 }
 
@@ -172,9 +170,7 @@ void TPendingConnections::Serve(int handle, std::vector<TArrivedRequest>& arrive
         return;
     }
     FByActivity.splice(FByActivity.end(), FByActivity, connection);
-    while (FBuffered > FLimits.Bytes && FByActivity.size() > 1) {
-        DropIdlest();
-    }
+    DropBeyondTheBytes();
 }
 
 void TPendingConnections::Drop(TByActivity::iterator connection) {
@@ -189,6 +185,12 @@ void TPendingConnections::Drop(TByActivity::iterator connection) {
 void TPendingConnections::DropIdlest() {
     if (!FByActivity.empty()) {
         Drop(FByActivity.begin());
+    }
+}
+
+void TPendingConnections::DropBeyondTheBytes() {
+    while (FBuffered > FLimits.Bytes && FByActivity.size() > 1) {
+        DropIdlest();
     }
 }
 

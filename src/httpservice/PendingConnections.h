@@ -50,9 +50,6 @@ public:
     // came, drops what failed or expired, and appends the requests now complete to `arrived`.
     void Poll(int milliseconds, std::vector<TArrivedRequest>& arrived);
 
-    std::size_t Count() const { return FByHandle.size(); }
-    std::size_t Buffered() const { return FBuffered; }
-
 private:
     using TClock = std::chrono::steady_clock;
     struct TConnection {
@@ -70,6 +67,9 @@ private:
     void Serve(int handle, std::vector<TArrivedRequest>& arrived);
     void Drop(TByActivity::iterator connection);
     void DropIdlest();
+    // While the waiting connections hold more bytes than allowed, drops the one idle longest
+    // (never the last: the one just read).
+    void DropBeyondTheBytes();
     void Sweep();
 
     int FEpoll = -1;

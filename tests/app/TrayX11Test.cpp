@@ -62,6 +62,16 @@ protected:
                }) &&
                QTest::qWaitForWindowExposed(&Form());
     }
+    // Decisions "one", "two" and "three" pending, their dialog on the screen and active.
+    bool ThreeDecisionsInFront() {
+        if (!WaitUntilServing()) {
+            return false;
+        }
+        for (const char* item : {"one", "two", "three"}) {
+            Add(item);
+        }
+        return DialogOnScreen() && Desktop().Activate(Form().winId());
+    }
     // A real click in the middle of the widget.
     static bool ClickOn(const QWidget& widget) {
         const QPoint at = widget.mapToGlobal(widget.rect().center());
@@ -130,12 +140,7 @@ TEST_F(TrayX11Test, AllowWaitsASecondAfterTheDialogComesToTheFront) {
 }
 
 TEST_F(TrayX11Test, AFourthDecisionKeepsTheSecondInView) {
-    ASSERT_TRUE(WaitUntilServing());
-    for (const char* item : {"one", "two", "three"}) {
-        Add(item);
-    }
-    ASSERT_TRUE(DialogOnScreen());
-    ASSERT_TRUE(Desktop().Activate(Form().winId()));
+    ASSERT_TRUE(ThreeDecisionsInFront());
     ASSERT_TRUE(ClickOn(*Form().CustomButton(1))); // Next
     ASSERT_TRUE(WaitUntil([&] { return ItemLine() == QStringLiteral("Item: two"); }));
     Add("four");
@@ -176,12 +181,7 @@ TEST_F(TrayX11Test, AHungMonitorNeitherFreezesTheDialogNorHidesTheFailure) {
 }
 
 TEST_F(TrayX11Test, KeysPageAndAnswerButReturnDoesNot) {
-    ASSERT_TRUE(WaitUntilServing());
-    for (const char* item : {"one", "two", "three"}) {
-        Add(item);
-    }
-    ASSERT_TRUE(DialogOnScreen());
-    ASSERT_TRUE(Desktop().Activate(Form().winId()));
+    ASSERT_TRUE(ThreeDecisionsInFront());
     Settle(1200);
     ASSERT_TRUE(Desktop().Keys({"alt+Right"}));
     ASSERT_TRUE(WaitUntil([&] { return ItemLine() == QStringLiteral("Item: two"); }));

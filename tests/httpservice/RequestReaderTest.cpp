@@ -1,5 +1,6 @@
 #include "httpservice/RequestReader.h"
 
+#include "TestService.h"
 #include "support/CaseName.h"
 
 #include <string>
@@ -58,14 +59,6 @@ TEST_P(RequestReaderTest, EveryCutOfTheBytesReadsTheSame) {
     }
 }
 
-std::string Headers(int count) {
-    std::string headers;
-    for (int i = 0; i < count; ++i) {
-        headers += "X-H" + std::to_string(i) + ": v\r\n";
-    }
-    return headers;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Requests, RequestReaderTest,
     ::testing::Values(
@@ -83,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                   false, TState::Complete, "POST|/b|HTTP/1.0|"},
         TReadCase{"CarriageReturnInTheLine", "GET /a\rb HTTP/1.0\r\n\r\n", false, TState::Complete,
                   "GET|/a\rb|HTTP/1.0|"},
-        TReadCase{"HundredHeaderLines", "GET /x HTTP/1.0\r\n" + Headers(100) + "\r\n", false,
+        TReadCase{"HundredHeaderLines", "GET /x HTTP/1.0\r\n" + HeaderLines(100) + "\r\n", false,
                   TState::Complete, "GET|/x|HTTP/1.0|"},
         TReadCase{"LongestRequestLine",
                   "GET /" + std::string(64 * 1024 - 14, 'a') + " HTTP/1.0\r\n\r\n", false,
@@ -107,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                   ""},
         TReadCase{"UnendedRequestLineOverTheLimit", "GET /" + std::string(64 * 1024, 'a'), false,
                   TState::Malformed, ""},
-        TReadCase{"TooManyHeaderLines", "GET /x HTTP/1.0\r\n" + Headers(101), false,
+        TReadCase{"TooManyHeaderLines", "GET /x HTTP/1.0\r\n" + HeaderLines(101), false,
                   TState::Malformed, ""}),
     vx::test::CaseName{});
 

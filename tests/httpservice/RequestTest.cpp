@@ -154,14 +154,6 @@ TEST_P(DropTest, MalformedOrOversizedRequestsGetNoResponse) {
     EXPECT_EQ(Split(Ask("GET /log HTTP/1.0\r\n\r\n")).Tail, AfterDate(""));
 }
 
-std::string Headers(int count) {
-    std::string headers;
-    for (int i = 0; i < count; ++i) {
-        headers += "X-H" + std::to_string(i) + ": v\r\n";
-    }
-    return headers;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Requests, DropTest,
     ::testing::Values(
@@ -182,13 +174,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "GET /" + std::string(64 * 1024, 'a') + " HTTP/1.0\r\n\r\n", false},
         TDropCase{"HeaderLineOverTheLimit",
                   "GET /x HTTP/1.0\r\nX: " + std::string(8 * 1024, 'h') + "\r\n\r\n", false},
-        TDropCase{"TooManyHeaderLines", "GET /x HTTP/1.0\r\n" + Headers(101) + "\r\n", false}),
+        TDropCase{"TooManyHeaderLines", "GET /x HTTP/1.0\r\n" + HeaderLines(101) + "\r\n", false}),
     vx::test::CaseName{});
 
 TEST_F(RequestTest, RequestsAtTheLimitsAreServed) {
     const std::string uri = "/" + std::string(64 * 1024 - 20, 'a');
     EXPECT_NE(Ask("GET " + uri + " HTTP/1.0\r\n\r\n").find("HTTP/1.0 201\r\n"), std::string::npos);
-    EXPECT_NE(Ask("GET /x HTTP/1.0\r\n" + Headers(100) + "\r\n").find("HTTP/1.0 201\r\n"),
+    EXPECT_NE(Ask("GET /x HTTP/1.0\r\n" + HeaderLines(100) + "\r\n").find("HTTP/1.0 201\r\n"),
               std::string::npos);
     const std::string body(1024 * 1024, 'z');
     const auto r = Ask("POST /x HTTP/1.0\r\nContent-Length: 1048576\r\n\r\n" + body);

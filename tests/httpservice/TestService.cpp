@@ -95,6 +95,14 @@ std::string TClient::ReadAll(std::chrono::milliseconds timeout) {
     }
 }
 
+std::string HeaderLines(int count) {
+    std::string lines;
+    for (int i = 0; i < count; ++i) {
+        lines += "X-H" + std::to_string(i) + ": v\r\n";
+    }
+    return lines;
+}
+
 std::string Exchange(int port, const std::string& request) {
     TClient client(port);
     if (!client.Connected()) {

@@ -52,6 +52,9 @@ private:
     bool FTimedOut = false;
 };
 
+// `count` header lines "X-H<i>: v", each with its CR LF.
+std::string HeaderLines(int count);
+
 // Sends `request` on a new connection and returns all of the answer; the calling thread
 // must not be the UI thread unless no handler fails (LogLine waits for the UI thread).
 std::string Exchange(int port, const std::string& request);

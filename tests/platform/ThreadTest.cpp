@@ -145,6 +145,15 @@ void StartOnPool(const std::shared_ptr<TThreadPool>& pool, std::function<void(TF
     thread->Start();
 }
 
+// A body that runs until `hold` is cleared.
+std::function<void(TFnThread&)> WhileHeld(const std::atomic<bool>& hold) {
+    return [&hold](TFnThread&) {
+        while (hold) {
+            std::this_thread::sleep_for(1ms);
+        }
+    };
+}
+
 bool Eventually(const std::function<bool()>& done) {
     for (int i = 0; i < 5000; ++i) {
         if (done()) {
@@ -178,14 +187,7 @@ TEST(ThreadPoolTest, AtMostMaxIdleThreadsWaitAndOnlyForTheIdleTime) {
     std::atomic<bool> hold{true};
     std::atomic<int> freed{0};
     for (int i = 0; i < 5; ++i) {
-        StartOnPool(
-            pool,
-            [&](TFnThread&) {
-                while (hold) {
-                    std::this_thread::sleep_for(1ms);
-                }
-            },
-            &freed);
+        StartOnPool(pool, WhileHeld(hold), &freed);
     }
     EXPECT_EQ(pool->Idle(), 0u); // five bodies at once: five threads
     hold = false;
@@ -201,14 +203,7 @@ TEST(ThreadPoolTest, ABodyOutlivesItsPool) {
     StartOnPool(
         pool, [](TFnThread&) {}, &freed);
     ASSERT_TRUE(Eventually([&] { return pool->Idle() == 1; }));
-    StartOnPool(
-        pool,
-        [&](TFnThread&) {
-            while (hold) {
-                std::this_thread::sleep_for(1ms);
-            }
-        },
-        &freed);
+    StartOnPool(pool, WhileHeld(hold), &freed);
     pool.reset(); // the body's thread object still holds the pool
     hold = false;
     EXPECT_TRUE(Eventually([&] { return freed == 2; }));
