@@ -1,16 +1,25 @@
-// fuzz_language: the text of a language file. Every section and key the file holds must be found
-// as a plain reading of the format (written here, the slow and obvious way) finds it: the first
-// section of a name, the first line of a key, values and integers as written.
+// fuzz_language: the bytes of a language file, plain or compressed ("LCF1" and a zlib stream).
+// The text read must be the bytes themselves, or what one plain inflate of the stream gives up
+// to its end or first fault. Every section and key the text holds must be found as a plain
+// reading of the format (written here, the slow and obvious way) finds it: the first section of
+// a name, the first line of a key, values and integers as written; and every value unescapes as
+// the escape rule read plainly says.
 
 #include "fuzz/Check.h"
 #include "i18n/LanguageFile.h"
+#include "i18n/LanguageFileReader.h"
+#include "i18n/LanguageText.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <zlib.h>
 
 namespace vx::fuzz {
 namespace {
@@ -18,6 +27,45 @@ namespace {
 constexpr std::int32_t Fallback = 0x5EED;
 constexpr const char* Missing = "\x01missing";
 constexpr const char* WrittenValue = "written";
+constexpr std::string_view CompressedHead = "LCF1";
+
+// Everything one inflate of the whole stream gives before it ends or fails, up to the cap.
+std::string ReferenceInflate(std::string_view stream) {
+    z_stream zs{};
+    if (inflateInit(&zs) != Z_OK) {
+        Fail("inflateInit");
+    }
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
+    zs.avail_in = static_cast<uInt>(stream.size());
+    std::string out;
+    int status = Z_OK;
+    while (status == Z_OK && out.size() < i18n::MaxLanguageText) {
+        const std::size_t start = out.size();
+        const std::size_t room = std::min<std::size_t>(64 * 1024, i18n::MaxLanguageText - start);
+        out.resize(start + room);
+        zs.next_out = reinterpret_cast<Bytef*>(out.data() + start);
+        zs.avail_out = static_cast<uInt>(room);
+        status = inflate(&zs, Z_NO_FLUSH);
+        out.resize(start + room - zs.avail_out);
+    }
+    inflateEnd(&zs);
+    return out;
+}
+
+// Line breaks first, each "%0D%0A" replaced while one is left; then "%%" pairs from the left.
+std::string ReferenceUnescape(std::string text) {
+    for (auto at = text.find("%0D%0A"); at != std::string::npos; at = text.find("%0D%0A")) {
+        text.replace(at, 6, "\r\n");
+    }
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == '%') {
+            ++i;
+        }
+    }
+    return out;
+}
 
 struct TRefLine {
     std::string Name;
@@ -185,6 +233,11 @@ void CheckSection(const i18n::TLanguageFile& file, const TRefSection& section) {
             ReferenceInteger(first.Value, Fallback)) {
             Fail("the integer of key \"" + line.Name + "\" of [" + section.Name + "]");
         }
+        std::string unescaped = line.Value;
+        i18n::UnescapeText(unescaped);
+        if (unescaped != ReferenceUnescape(line.Value)) {
+            Fail("the escapes of key \"" + line.Name + "\" of [" + section.Name + "]");
+        }
     }
 }
 
@@ -193,7 +246,14 @@ void CheckSection(const i18n::TLanguageFile& file, const TRefSection& section) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vx::fuzz;
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    std::istringstream input{std::string(bytes)};
+    const std::string text = vx::i18n::ReadLanguageText(input, "LCF");
+    const bool compressed =
+        bytes.size() > CompressedHead.size() && bytes.starts_with(CompressedHead);
+    if (text != (compressed ? ReferenceInflate(bytes.substr(CompressedHead.size())) : bytes)) {
+        Fail(compressed ? "the inflated text" : "the plain text");
+    }
     vx::i18n::TLanguageFile file(text);
     const auto sections = ReferenceParse(text);
     for (const auto& section : sections) {

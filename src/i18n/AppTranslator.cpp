@@ -1,7 +1,12 @@
 #include "i18n/AppTranslator.h"
 
 #include "config/ConfigManager.h"
+#include "i18n/LanguageFileReader.h"
+#include "platform/Files.h"
+#include "platform/Registry.h"
 
+#include <optional>
+#include <thread>
 #include <utility>
 
 namespace vx::i18n {
@@ -10,6 +15,14 @@ namespace {
 constexpr const char* MissingConfigText = "Please do include qelConfig!";
 constexpr const char* RegistryKeyPrefix = "\\Software\\Qelvane Limited\\";
 constexpr const char* LanguageValueName = "Language";
+constexpr const char* DefaultCompressIndicator = "LCF";
+constexpr const char* DefaultFileExtension = "lng";
+constexpr const char* LanguagesFolder = "Languages/";
+constexpr const char* DefaultHelpFile = "Help\\English.chm";
+constexpr const char* MainSection = "Main";
+constexpr const char* LanguageNameKey = "LanguageName";
+constexpr const char* UseKey = "Use";
+constexpr const char* HelpFileKey = "HelpFile";
 
 std::unique_ptr<TAppTranslator> TheAppTranslator;
 
@@ -21,10 +34,35 @@ config::TQELConfigManager& RequireConfigManager() {
     }
 }
 
+// The file name without its folder and without the part from its last dot on.
+std::string BaseNameOf(const std::string& fileName) {
+    const std::size_t slash = fileName.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos) {
+        name.erase(dot);
+    }
+    return name;
+}
+
+// A path below the installation folder as the language file writes it, with Windows
+// separators, made a path of this system.
+std::string InstallationPath(std::string relative) {
+    for (char& c : relative) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    return win::ExecutableFolder() + relative;
+}
+
 } // namespace
 
 TAppTranslator::TAppTranslator()
-    : FRegistryRootKey(win::HKEY_CURRENT_USER), FRegistryKey(std::make_shared<std::string>()) {
+    : FLoadLockSleep([](std::chrono::milliseconds time) { std::this_thread::sleep_for(time); }),
+      FCompressIndicator(DefaultCompressIndicator), FFileExtension(DefaultFileExtension),
+      FFilePath(win::ExecutableFolder() + LanguagesFolder), FHelpFile(DefaultHelpFile),
+      FRegistryRootKey(win::HKEY_CURRENT_USER), FRegistryKey(std::make_shared<std::string>()) {
     config::TQELConfigManager& config = RequireConfigManager();
     *FRegistryKey = RegistryKeyPrefix + config.ProductName();
     FRegistryValue = LanguageValueName;
@@ -43,6 +81,64 @@ TAppTranslator::TAppTranslator()
 
 TAppTranslator::~TAppTranslator() = default;
 
+void TAppTranslator::LoadLanguage(const std::string& fileName) {
+    const auto local = win::LocalPath(fileName);
+    if (!local || !win::FileExists(fileName)) {
+        return;
+    }
+    FLastLanguageFile = fileName;
+    const TLanguageLoadLock lock(FLoadLockSleep);
+
+    std::optional<TLanguageFile> ini;
+    try {
+        ini.emplace(ReadLanguageFileText(*local, FCompressIndicator));
+    } catch (...) {
+        // An unreadable file is skipped: the fonts and the completion event below still come.
+    }
+    if (ini) {
+        TakeMainSection(fileName, *ini);
+        try {
+            FMessages = LoadMessages(*ini);
+        } catch (...) {
+            // The messages stay as they were.
+        }
+        if (FApplier) {
+            try {
+                FApplier->LoadFlags(*ini);
+            } catch (...) {
+                // The flags stay as far as they got.
+            }
+            FApplier->TranslateForms(*ini);
+        }
+    }
+    if (FApplier) {
+        FApplier->ApplyFonts(FLoadedFont);
+    }
+    if (ini) {
+        RunLoadHandlers(*ini);
+        if (OnOwnerCustomLoad) {
+            OnOwnerCustomLoad(*ini);
+        }
+        ini.reset();
+    }
+    if (OnApplicationLoadCompleted) {
+        OnApplicationLoadCompleted();
+    }
+}
+
+void TAppTranslator::TakeMainSection(const std::string& fileName, const TLanguageFile& ini) {
+    FLanguageName = BaseNameOf(fileName);
+    FLanguageRealName = ini.ReadString(MainSection, LanguageNameKey, "");
+    FLanguageHint = ini.ReadString(MainSection, UseKey, "");
+    FHelpFile = ini.ReadString(MainSection, HelpFileKey, DefaultHelpFile);
+    if (FApplier) {
+        if (FLocalizedHelpFile) {
+            FApplier->SetApplicationHelpFile(InstallationPath(FHelpFile));
+        }
+        FApplier->SetApplicationBiDiMode(ReadBiDiMode(ini));
+    }
+}
+
 void TAppTranslator::AddLoadHandler(TLocalizationObjectLoadEvent handler) {
     FLoadEvents.push_back(std::move(handler));
 }
@@ -54,6 +150,11 @@ void TAppTranslator::AddSaveHandler(TLocalizationObjectSaveEvent handler) {
 bool TAppTranslator::RunLoadHandlers(const TLanguageFile& ini) const {
     try {
         // By index: a handler may register further handlers, which then run too.
+        for (std::size_t i = 0; i < FLoadProcs.size(); ++i) {
+            if (FLoadProcs[i] != nullptr) {
+                FLoadProcs[i](ini);
+            }
+        }
         for (std::size_t i = 0; i < FLoadEvents.size(); ++i) {
             if (FLoadEvents[i]) {
                 TLocalizationObjectLoadEvent handler = FLoadEvents[i];
@@ -64,6 +165,26 @@ bool TAppTranslator::RunLoadHandlers(const TLanguageFile& ini) const {
         return false;
     }
     return true;
+}
+
+void TAppTranslator::SaveLanguageChoice(const std::string& languageBaseName) const {
+    std::string key = RegistryKey();
+    if (key.starts_with('\\')) {
+        key.erase(0, 1); // absolute below the root
+    }
+    win::TKeyHandle handle;
+    if (win::RegCreateKeyEx(FRegistryRootKey, key, win::KEY_WRITE, handle.Receive()) !=
+        win::ERROR_SUCCESS) {
+        return;
+    }
+    const std::string data = languageBaseName + '\0';
+    win::RegSetValueEx(handle.Get(), FRegistryValue, win::REG_SZ,
+                       reinterpret_cast<const std::uint8_t*>(data.data()),
+                       static_cast<win::DWORD>(data.size()));
+}
+
+std::string TAppTranslator::LanguageFilePath(const std::string& languageBaseName) const {
+    return FFilePath + languageBaseName + "." + FFileExtension;
 }
 
 void CreateAppTranslator() {

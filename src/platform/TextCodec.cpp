@@ -103,6 +103,16 @@ std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size, TInvalidTe
     return out;
 }
 
+bool IsValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (!NextCodePoint(text, i)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text, TInvalidText invalid) {
     std::vector<std::uint8_t> out;
     out.reserve(text.size() * 2);

@@ -24,6 +24,9 @@ std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size,
 std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text,
                                         TInvalidText invalid = TInvalidText::Replace);
 
+// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool IsValidUtf8(std::string_view text);
+
 // ASCII case folding, the comparison Windows applies to key and value names.
 std::string FoldCase(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);

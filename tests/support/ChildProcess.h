@@ -26,6 +26,7 @@ public:
     // output.
     bool WaitForLine(const std::string& text, std::chrono::milliseconds timeout);
     void Signal(int signal) const;
+    pid_t Pid() const { return FPid; }
     // The exit code once the child ended, nullopt at the time-out; a child ended by a signal
     // gives 128 + the signal's number.
     std::optional<int> Wait(std::chrono::milliseconds timeout);
