@@ -187,6 +187,15 @@ void TLanguageFile::WriteString(std::string_view section, std::string_view key,
     AddLine(target, TLine{std::string(key), std::string(value), true});
 }
 
+std::vector<std::string> TLanguageFile::SectionNames() const {
+    std::vector<std::string> names;
+    names.reserve(FSections.size());
+    for (const TSection& section : FSections) {
+        names.push_back(section.Name);
+    }
+    return names;
+}
+
 std::vector<std::string> TLanguageFile::ReadSection(std::string_view section) const {
     std::vector<std::string> keys;
     if (const TSection* found = FindSection(section)) {

@@ -45,6 +45,9 @@ public:
     // missing.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
 
+    // Every section's name in file order, a name that occurs again included (lookups never
+    // reach such a later section).
+    std::vector<std::string> SectionNames() const;
     // The section's key names in file order (lines without "=" excluded).
     std::vector<std::string> ReadSection(std::string_view section) const;
     // The section's lines as held: "name=value", or the text of a line without "=".

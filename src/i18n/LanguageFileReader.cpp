@@ -9,7 +9,6 @@ namespace vx::i18n {
 namespace {
 
 constexpr const char* ReadErrorText = "the language file cannot be read";
-constexpr char CompressVersion = '1';
 // Compressed input is read in pieces of this size, so that a large file is never held whole.
 constexpr std::size_t InputPieceSize = std::size_t{64} * 1024;
 

@@ -19,6 +19,8 @@ public:
 
 // The most text a language file gives, plain or inflated: a compressed bomb stops here.
 inline constexpr std::size_t MaxLanguageText = std::size_t{64} * 1024 * 1024;
+// The byte after the indicator that marks the compressed form.
+inline constexpr char CompressVersion = '1';
 // Inflating goes by chunks of this size and ends at the first chunk that comes back shorter.
 inline constexpr std::size_t InflateChunkSize = 4096;
 
