@@ -15,13 +15,15 @@ constexpr const char* LineEnd = "\r\n";
 // Tried in this order: KEY_READ, a narrower read, then query-value alone.
 constexpr win::REGSAM OpenMasks[] = {0x20019, 0x20009, 0x1};
 
+// Never destroyed: self-freeing request threads may still read the key while the process
+// exits and runs the destructors of statics.
 std::mutex& KeyLock() {
-    static std::mutex lock;
+    static std::mutex& lock = *new std::mutex;
     return lock;
 }
 
 std::string& Key() {
-    static std::string key;
+    static std::string& key = *new std::string;
     return key;
 }
 
