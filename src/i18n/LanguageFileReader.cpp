@@ -12,10 +12,12 @@ constexpr const char* ReadErrorText = "the language file cannot be read";
 // Compressed input is read in pieces of this size, so that a large file is never held whole.
 constexpr std::size_t InputPieceSize = std::size_t{64} * 1024;
 
-// A zlib inflate stream that is always ended.
+// Inflates a zlib stream read from `compressed` piece by piece; the zlib state is always
+// ended.
 class TInflater {
 public:
-    TInflater() : FReady(inflateInit(&FStream) == Z_OK) {}
+    explicit TInflater(std::istream& compressed)
+        : FCompressed(compressed), FEnded(inflateInit(&FStream) != Z_OK), FReady(!FEnded) {}
     ~TInflater() {
         if (FReady) {
             inflateEnd(&FStream);
@@ -24,57 +26,46 @@ public:
     TInflater(const TInflater&) = delete;
     TInflater& operator=(const TInflater&) = delete;
 
-    bool Ready() const { return FReady; }
-    z_stream& Stream() { return FStream; }
+    // Fills `out` as far as the stream goes; the count written. Once the stream ended, failed
+    // or was cut short, Ended() tells so.
+    std::size_t Read(char* out, std::size_t size) {
+        FStream.next_out = reinterpret_cast<Bytef*>(out);
+        FStream.avail_out = static_cast<uInt>(size);
+        while (!FEnded && FStream.avail_out > 0) {
+            if (FStream.avail_in == 0 && !FInputEnded) {
+                FCompressed.read(FInput.data(), static_cast<std::streamsize>(FInput.size()));
+                FStream.next_in = reinterpret_cast<Bytef*>(FInput.data());
+                FStream.avail_in = static_cast<uInt>(FCompressed.gcount());
+                FInputEnded = FStream.avail_in == 0;
+            }
+            // Called even when the input is used up: zlib may still hold output that did not
+            // fit before. Anything but Z_OK is the end: the stream's end, an error, or no
+            // progress possible without input that will not come.
+            FEnded = inflate(&FStream, Z_NO_FLUSH) != Z_OK;
+        }
+        return size - FStream.avail_out;
+    }
+    bool Ended() const { return FEnded; }
 
 private:
+    std::istream& FCompressed;
+    std::array<char, InputPieceSize> FInput{};
     z_stream FStream{};
+    bool FInputEnded = false;
+    bool FEnded;
     bool FReady;
 };
-
-// Fills `out` from the stream as far as it goes; the count written. `ended` is set when the
-// stream ended, reported an error or ran out of input.
-std::size_t InflateChunk(TInflater& inflater, std::istream& compressed,
-                         std::array<char, InputPieceSize>& input, char* out, std::size_t size,
-                         bool& ended) {
-    z_stream& stream = inflater.Stream();
-    stream.next_out = reinterpret_cast<Bytef*>(out);
-    stream.avail_out = static_cast<uInt>(size);
-    while (stream.avail_out > 0) {
-        if (stream.avail_in == 0) {
-            compressed.read(input.data(), static_cast<std::streamsize>(input.size()));
-            const auto got = static_cast<uInt>(compressed.gcount());
-            if (got == 0) {
-                ended = true; // cut short
-                break;
-            }
-            stream.next_in = reinterpret_cast<Bytef*>(input.data());
-            stream.avail_in = got;
-        }
-        if (inflate(&stream, Z_NO_FLUSH) != Z_OK) {
-            ended = true; // the end of the stream, or an error
-            break;
-        }
-    }
-    return size - stream.avail_out;
-}
 
 } // namespace
 
 std::string InflateText(std::istream& compressed, std::size_t limit) {
     std::string text;
-    TInflater inflater;
-    if (!inflater.Ready()) {
-        return text;
-    }
-    std::array<char, InputPieceSize> input{};
-    bool ended = false;
-    while (!ended && text.size() < limit) {
+    TInflater inflater(compressed);
+    while (!inflater.Ended() && text.size() < limit) {
         const std::size_t want = std::min(InflateChunkSize, limit - text.size());
         const std::size_t start = text.size();
         text.resize(start + want);
-        const std::size_t got =
-            InflateChunk(inflater, compressed, input, text.data() + start, want, ended);
+        const std::size_t got = inflater.Read(text.data() + start, want);
         text.resize(start + got);
         if (got < InflateChunkSize) {
             break;

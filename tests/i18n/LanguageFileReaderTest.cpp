@@ -70,6 +70,36 @@ TEST(InflateText, WholeStreamsOfEverySize) {
     }
 }
 
+// Everything one inflate of the whole stream into one buffer gives before it ends or fails.
+std::string OneInflate(const std::string& stream) {
+    z_stream zs{};
+    EXPECT_EQ(inflateInit(&zs), Z_OK);
+    std::string out(1024 * 1024, '\0');
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
+    zs.avail_in = static_cast<uInt>(stream.size());
+    zs.next_out = reinterpret_cast<Bytef*>(out.data());
+    zs.avail_out = static_cast<uInt>(out.size());
+    while (inflate(&zs, Z_NO_FLUSH) == Z_OK) {
+    }
+    out.resize(out.size() - zs.avail_out);
+    inflateEnd(&zs);
+    return out;
+}
+
+TEST(InflateText, CutAnywhereGivesWhatOneInflateGives) {
+    // Long matches: zlib often holds output that did not fit the chunk when the input ends.
+    const std::string text = Lines(300, "k") + std::string(10'000, 'x') + Lines(300, "j");
+    const std::string stream = Deflate({text});
+    for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        const std::string part = stream.substr(0, cut);
+        const std::string ours = Inflated(part);
+        const std::string reference = OneInflate(part);
+        ASSERT_EQ(ours.size(), reference.size());
+        ASSERT_TRUE(ours == reference);
+    }
+}
+
 TEST(InflateText, CutShortGivesTheTextBeforeTheCut) {
     const std::string first = Lines(600, "first");
     std::vector<std::size_t> starts;
