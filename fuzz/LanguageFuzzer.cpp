@@ -41,7 +41,7 @@ std::string ReferenceInflate(std::string_view stream) {
     int status = Z_OK;
     while (status == Z_OK && out.size() < i18n::MaxLanguageText) {
         const std::size_t start = out.size();
-        const std::size_t room = std::min<std::size_t>(64 * 1024, i18n::MaxLanguageText - start);
+        const std::size_t room = std::min(std::size_t{64} * 1024, i18n::MaxLanguageText - start);
         out.resize(start + room);
         zs.next_out = reinterpret_cast<Bytef*>(out.data() + start);
         zs.avail_out = static_cast<uInt>(room);
