@@ -19,7 +19,6 @@ constexpr const char* DefaultCompressIndicator = "LCF";
 constexpr const char* DefaultFileExtension = "lng";
 constexpr const char* LanguagesFolder = "Languages/";
 constexpr const char* DefaultHelpFile = "Help\\English.chm";
-constexpr const char* MainSection = "Main";
 constexpr const char* LanguageNameKey = "LanguageName";
 constexpr const char* UseKey = "Use";
 constexpr const char* HelpFileKey = "HelpFile";

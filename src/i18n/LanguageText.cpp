@@ -8,7 +8,6 @@
 namespace vx::i18n {
 namespace {
 
-constexpr const char* MainSection = "Main";
 constexpr const char* MessagesSection = "Messages";
 constexpr const char* BiDiModeKey = "BiDiMode";
 constexpr const char* FontNameKey = "FontName";

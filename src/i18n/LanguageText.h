@@ -11,6 +11,9 @@
 // the font settings, the messages and the flag pictures' hexadecimal text.
 namespace vx::i18n {
 
+// The section of a language file that describes the language itself.
+inline constexpr const char* MainSection = "Main";
+
 // The reading direction of a language, numbered as the file format and the windows know it.
 enum class TBiDiMode : std::uint8_t {
     bdLeftToRight = 0,
