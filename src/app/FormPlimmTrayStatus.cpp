@@ -164,6 +164,8 @@ void TFormPlimmTrayStatus::AddMenuItem(const char* name, QAction* action) {
     item->setChecked(action->isChecked());
     connect(action, &QAction::changed, item, [item, action] {
         item->setText(action->text());
+        item->setStatusTip(action->statusTip());
+        item->setToolTip(action->toolTip());
         item->setChecked(action->isChecked());
     });
     connect(item, &QAction::triggered, action, [action] { action->trigger(); });
@@ -214,6 +216,9 @@ void TFormPlimmTrayStatus::CreateTrayIcon() {
 }
 
 void TFormPlimmTrayStatus::FormCreate() {
+    if (!FOptions.RunServices) {
+        return;
+    }
     FMonitorSender = StartThread<decisions::TMonitorSender>(
         FOptions.VerdictPort,
         [this](const decisions::TMonitorFailure& failure) { ReportUndelivered(failure); });
@@ -244,6 +249,9 @@ void TFormPlimmTrayStatus::FormCreate() {
 }
 
 void TFormPlimmTrayStatus::FormDestroy() {
+    if (!FDecisionDaemon) {
+        return; // built without its services
+    }
     // The window is on its way out: a decision arriving while the loader is awaited below must
     // neither reach it nor leave a dialog behind on a list that goes with the daemon.
     FDecisionDaemon->SetOnDecisionsChanged({});

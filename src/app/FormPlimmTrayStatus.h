@@ -35,6 +35,9 @@ struct TTrayOptions {
     };
     // What connections waiting for their requests to the decision service may cost.
     httpservice::TPendingLimits PendingLimits;
+    // False builds the window with its controls, menu and actions only, as a language template
+    // walks them: no decision service, status loader or sender runs.
+    bool RunServices = true;
 };
 
 // The program's main window: the tray icon with its menu, the status window with the scanner

@@ -5,6 +5,8 @@
 #include "app/StopSignals.h"
 #include "config/ConfigManager.h"
 #include "decisions/dialogs/KorvexDialogs.h"
+#include "i18n/AppTranslator.h"
+#include "i18n/ui/TranslatorUi.h"
 #include "product/ProductIcon.h"
 #include "product/ProductIdentity.h"
 
@@ -57,6 +59,9 @@ int main(int argc, char** argv) {
         vx::app::TFormPlimmTrayStatus mainWindow; // created hidden
         QObject::connect(&mainWindow, &vx::app::TFormPlimmTrayStatus::ExitConfirmed, &application,
                          &QApplication::quit);
+        // The language the user chose last, once the windows it translates exist.
+        vx::i18n::ui::TTranslatorUi translatorUi(*vx::i18n::AppTranslator());
+        translatorUi.Translator().LoadRememberedLanguage();
         exitCode = QApplication::exec();
     } // the window stops its loader and its daemon here, pumping their last reports, then
       // frees its decision dialog

@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "platform/Registry.h"
 
+#include <algorithm>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -22,6 +23,8 @@ constexpr const char* DefaultHelpFile = "Help\\English.chm";
 constexpr const char* LanguageNameKey = "LanguageName";
 constexpr const char* UseKey = "Use";
 constexpr const char* HelpFileKey = "HelpFile";
+// A file name is far shorter; a longer value is not a language's name.
+constexpr win::DWORD MaxLanguageNameBytes = 4096;
 
 std::unique_ptr<TAppTranslator> TheAppTranslator;
 
@@ -53,6 +56,14 @@ std::string InstallationPath(std::string relative) {
         }
     }
     return win::ExecutableFolder() + relative;
+}
+
+// The registry key as the root's subkey: its leading backslash (absolute below the root) goes.
+std::string RelativeKey(std::string key) {
+    if (key.starts_with('\\')) {
+        key.erase(0, 1);
+    }
+    return key;
 }
 
 } // namespace
@@ -166,20 +177,75 @@ bool TAppTranslator::RunLoadHandlers(const TLanguageFile& ini) const {
     return true;
 }
 
-void TAppTranslator::SaveLanguageChoice(const std::string& languageBaseName) const {
-    std::string key = RegistryKey();
-    if (key.starts_with('\\')) {
-        key.erase(0, 1); // absolute below the root
+bool TAppTranslator::RunSaveHandlers(TLanguageFile& ini) const {
+    try {
+        for (std::size_t i = 0; i < FSaveProcs.size(); ++i) {
+            if (FSaveProcs[i] != nullptr) {
+                FSaveProcs[i](ini);
+            }
+        }
+        for (std::size_t i = 0; i < FSaveEvents.size(); ++i) {
+            if (FSaveEvents[i]) {
+                TLocalizationObjectSaveEvent handler = FSaveEvents[i];
+                handler(ini);
+            }
+        }
+    } catch (...) {
+        return false;
     }
+    return true;
+}
+
+void TAppTranslator::SaveLanguageChoice(const std::string& languageBaseName) const {
     win::TKeyHandle handle;
-    if (win::RegCreateKeyEx(FRegistryRootKey, key, win::KEY_WRITE, handle.Receive()) !=
-        win::ERROR_SUCCESS) {
+    if (win::RegCreateKeyEx(FRegistryRootKey, RelativeKey(RegistryKey()), win::KEY_WRITE,
+                            handle.Receive()) != win::ERROR_SUCCESS) {
         return;
     }
     const std::string data = languageBaseName + '\0';
     win::RegSetValueEx(handle.Get(), FRegistryValue, win::REG_SZ,
                        reinterpret_cast<const std::uint8_t*>(data.data()),
                        static_cast<win::DWORD>(data.size()));
+}
+
+std::optional<std::string> TAppTranslator::RememberedLanguage() const {
+    win::TKeyHandle handle;
+    if (win::RegOpenKeyEx(FRegistryRootKey, RelativeKey(RegistryKey()), win::KEY_READ,
+                          handle.Receive()) != win::ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    win::DWORD type = 0;
+    win::DWORD size = 0;
+    if (win::RegQueryValueEx(handle.Get(), FRegistryValue, &type, nullptr, &size) !=
+            win::ERROR_SUCCESS ||
+        (type != win::REG_SZ && type != win::REG_EXPAND_SZ) || size > MaxLanguageNameBytes) {
+        return std::nullopt;
+    }
+    std::string name(size, '\0');
+    if (win::RegQueryValueEx(handle.Get(), FRegistryValue, &type,
+                             reinterpret_cast<std::uint8_t*>(name.data()),
+                             &size) != win::ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    name.resize(std::min<std::size_t>(size, name.size()));
+    if (const std::size_t end = name.find('\0'); end != std::string::npos) {
+        name.erase(end);
+    }
+    // A name that leaves the Languages folder is no language of ours.
+    if (name.empty() || name == "." || name == ".." ||
+        name.find_first_of("/\\") != std::string::npos) {
+        return std::nullopt;
+    }
+    return name;
+}
+
+bool TAppTranslator::LoadRememberedLanguage() {
+    const std::optional<std::string> name = RememberedLanguage();
+    if (!name || !win::FileExists(LanguageFilePath(*name))) {
+        return false;
+    }
+    LoadLanguage(LanguageFilePath(*name));
+    return true;
 }
 
 std::string TAppTranslator::LanguageFilePath(const std::string& languageBaseName) const {

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,8 +63,18 @@ public:
     // true when all ran.
     bool RunLoadHandlers(const TLanguageFile& ini) const;
 
+    // The save side of the handlers: every save procedure, then every save handler, in
+    // registration order with `ini`. An error stops the step; true when all ran.
+    bool RunSaveHandlers(TLanguageFile& ini) const;
+
     // Remembers `languageBaseName` as the user's choice under RegistryKey; errors are ignored.
     void SaveLanguageChoice(const std::string& languageBaseName) const;
+    // The base name the user chose last, when RegistryValue holds a text that names a file in
+    // FilePath (no folder part); nothing otherwise.
+    std::optional<std::string> RememberedLanguage() const;
+    // Loads the remembered language as choosing it would, when its file exists; true when a
+    // file was loaded.
+    bool LoadRememberedLanguage();
 
     // The language file of a base name: FilePath + name + "." + FileExtension.
     std::string LanguageFilePath(const std::string& languageBaseName) const;

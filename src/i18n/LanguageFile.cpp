@@ -187,6 +187,19 @@ void TLanguageFile::WriteString(std::string_view section, std::string_view key,
     AddLine(target, TLine{std::string(key), std::string(value), true});
 }
 
+std::string TLanguageFile::Text() const {
+    std::string text;
+    for (const TSection& section : FSections) {
+        text += "[" + section.Name + "]\r\n";
+        for (const TLine& line : section.Lines) {
+            text += line.HasValue ? line.Name + KeySeparator + line.Value : line.Name;
+            text += "\r\n";
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
 std::vector<std::string> TLanguageFile::SectionNames() const {
     std::vector<std::string> names;
     names.reserve(FSections.size());

@@ -45,6 +45,10 @@ public:
     // missing.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
 
+    // The file as text: each section as "[name]" followed by its lines and an empty line, every
+    // line ended by CR LF. Reading the text back gives the same sections and lines.
+    std::string Text() const;
+
     // Every section's name in file order, a name that occurs again included (lookups never
     // reach such a later section).
     std::vector<std::string> SectionNames() const;

@@ -24,7 +24,11 @@ constexpr std::string_view PercentEscape = "%%";
 constexpr std::string_view Percent = "%";
 constexpr std::string_view UnconvertedMark = "---";
 
-// Every occurrence of `from`, from the left and without overlaps, replaced by `to`.
+// The words of the reading directions, in the order of TBiDiMode.
+constexpr std::array<std::string_view, 4> BiDiModeWords{"LR", "RL", "RLNA", "RLRO"};
+
+} // namespace
+
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
     std::string out;
     std::size_t start = 0;
@@ -40,8 +44,6 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
     text = std::move(out);
 }
 
-} // namespace
-
 void UnescapeText(std::string& text) {
     // One pass leaves no "%0D%0A": the line break it writes holds no "%".
     ReplaceAll(text, LineBreakEscape, LineBreak);
@@ -49,21 +51,13 @@ void UnescapeText(std::string& text) {
 }
 
 TBiDiMode ReadBiDiMode(const TLanguageFile& ini) {
-    struct TWord {
-        std::string_view Text;
-        TBiDiMode Mode;
-    };
-    static constexpr std::array<TWord, 4> words{{
-        {"lr", TBiDiMode::bdLeftToRight},
-        {"rl", TBiDiMode::bdRightToLeft},
-        {"rlna", TBiDiMode::bdRightToLeftNoAlign},
-        {"rlro", TBiDiMode::bdRightToLeftReadingOnly},
-    }};
-    const std::string word =
-        win::FoldCase(ini.ReadString(MainSection, BiDiModeKey, DefaultBiDiMode));
-    const auto found = std::find_if(words.begin(), words.end(),
-                                    [&word](const TWord& known) { return known.Text == word; });
-    return found == words.end() ? TBiDiMode::bdLeftToRight : found->Mode;
+    const std::string word = ini.ReadString(MainSection, BiDiModeKey, DefaultBiDiMode);
+    const auto found =
+        std::find_if(BiDiModeWords.begin(), BiDiModeWords.end(),
+                     [&word](std::string_view known) { return win::SameText(known, word); });
+    return found == BiDiModeWords.end()
+               ? TBiDiMode::bdLeftToRight
+               : static_cast<TBiDiMode>(std::distance(BiDiModeWords.begin(), found));
 }
 
 TFontSettings ReadFontSettings(const TLanguageFile& ini) {
@@ -76,6 +70,15 @@ TFontSettings ReadFontSettings(const TLanguageFile& ini) {
         static_cast<std::uint8_t>(ini.ReadInteger(MainSection, FontCharsetKey, DefaultFontCharset));
     font.BiDiMode = ReadBiDiMode(ini);
     return font;
+}
+
+void WriteFontSettings(TLanguageFile& ini, const TFontSettings& font, bool utf8) {
+    ini.WriteString(MainSection, FontNameKey, font.Name);
+    ini.WriteString(MainSection, FontSizeKey, std::to_string(font.Size));
+    ini.WriteString(MainSection, FontCharsetKey, std::to_string(font.Charset));
+    ini.WriteString(MainSection, FontUtf8Key, utf8 ? "1" : "0");
+    ini.WriteString(MainSection, BiDiModeKey,
+                    BiDiModeWords.at(static_cast<std::size_t>(font.BiDiMode)));
 }
 
 std::vector<std::string> LoadMessages(const TLanguageFile& ini) {

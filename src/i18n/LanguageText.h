@@ -32,6 +32,9 @@ struct TFontSettings {
     bool operator==(const TFontSettings&) const = default;
 };
 
+// Every occurrence of `from`, from the left and without overlaps, replaced by `to`.
+void ReplaceAll(std::string& text, std::string_view from, std::string_view to);
+
 // Decodes the two escapes: every "%0D%0A" (in these capitals only) becomes CR LF, then every
 // "%%" becomes "%". The line breaks go first, so "%%0D%0A" is "%" and CR LF.
 void UnescapeText(std::string& text);
@@ -43,6 +46,10 @@ TBiDiMode ReadBiDiMode(const TLanguageFile& ini);
 // The font of section "Main" ("FontName", "FontSize", "FontCharset") with its defaults
 // ("MS Sans Serif", 8, 0) and the reading direction.
 TFontSettings ReadFontSettings(const TLanguageFile& ini);
+
+// The save side of ReadFontSettings: writes "FontName", "FontSize", "FontCharset" and
+// "BiDiMode" (as its word) into section "Main", and "FontUTF8" as `utf8`.
+void WriteFontSettings(TLanguageFile& ini, const TFontSettings& font, bool utf8);
 
 // The lines of section "Messages" as held ("name=value"), each with its escapes decoded. With
 // "FontUTF8" set in "Main" the lines are UTF-8 text; since UTF-8 is this system's code page

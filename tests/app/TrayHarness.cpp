@@ -7,6 +7,7 @@
 #include "health/ServiceTester.h"
 #include "health/SuiteServices.h"
 #include "httpservice/MachineKey.h"
+#include "i18n/AppTranslator.h"
 #include "support/LoopbackPort.h"
 #include "support/TestPeer.h"
 
@@ -67,8 +68,9 @@ TTrayServices::TTrayServices(const fs::path& defaultPrefix, const std::string& s
     httpservice::InitMachineKey();
     config::CreateConfigManager(DefaultTitle);
     config::ConfigManager().SetProductName(ProductName);
+    i18n::CreateAppTranslator();
     health::InitializeHttpClient();
-    decisions::RegisterDialogTexts(nullptr);
+    decisions::RegisterDialogTexts();
     fs::create_directory(FPrefix.Dir() / InstallFolderName);
     fs::copy_file(scannerLibrary, InstallFolder() + ScannerLibraryName);
     FUiThread = std::make_unique<TQtUiThread>();
@@ -77,6 +79,7 @@ TTrayServices::TTrayServices(const fs::path& defaultPrefix, const std::string& s
 TTrayServices::~TTrayServices() {
     FUiThread.reset();
     decisions::FreeDialogTexts();
+    i18n::FreeAppTranslator();
     config::FreeConfigManager();
     httpservice::ClearMachineKey();
 }

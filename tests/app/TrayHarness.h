@@ -29,9 +29,9 @@ bool WaitUntilServing(int port, const std::string& serviceName);
 
 // The process-wide services the window needs, as start-up brings them up, on a temporary copy
 // of the default machine: the machine key, the configuration manager with the product's name,
-// the dialog texts, the HTTP client, event-log entries recorded instead of sent to syslog, an
-// installation folder with a copy of the scanner library, and the calling thread as the UI
-// thread behind Qt's loop.
+// the translator, the dialog texts, the HTTP client, event-log entries recorded instead of sent to
+// syslog, an installation folder with a copy of the scanner library, and the calling thread as the
+// UI thread behind Qt's loop.
 class TTrayServices {
 public:
     TTrayServices(const std::filesystem::path& defaultPrefix, const std::string& scannerLibrary);

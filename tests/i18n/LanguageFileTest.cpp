@@ -132,5 +132,17 @@ TEST(LanguageFileWrite, UpdatesTheFirstLineOrAppends) {
     EXPECT_TRUE(ini.ValueExists("Dialog.Generic", "added"));
 }
 
+TEST(LanguageFileWrite, TextReadsBackAsTheSameFile) {
+    TLanguageFile ini("[Main]\nFontName=Tahoma\nno equals here\n[Forms]\nFormA=Caption = x\n");
+    ini.WriteString("Forms", "FormB", "");
+    const TLanguageFile reread(ini.Text());
+    EXPECT_EQ(reread.SectionNames(), ini.SectionNames());
+    for (const std::string& section : ini.SectionNames()) {
+        EXPECT_EQ(reread.ReadSectionValues(section), ini.ReadSectionValues(section)) << section;
+    }
+    EXPECT_EQ(ini.Text(), "[Main]\r\nFontName=Tahoma\r\nno equals here\r\n\r\n"
+                          "[Forms]\r\nFormA=Caption = x\r\nFormB=\r\n\r\n");
+}
+
 } // namespace
 } // namespace vx::i18n

@@ -100,6 +100,18 @@ INSTANTIATE_TEST_SUITE_P(
     }),
     test::CaseName{});
 
+TEST(WriteFontSettings, ReadsBackAsWritten) {
+    for (const TBiDiMode mode :
+         {TBiDiMode::bdLeftToRight, TBiDiMode::bdRightToLeft, TBiDiMode::bdRightToLeftNoAlign,
+          TBiDiMode::bdRightToLeftReadingOnly}) {
+        const TFontSettings font{204, "Tahoma", 9, mode};
+        TLanguageFile ini;
+        WriteFontSettings(ini, font, true);
+        EXPECT_EQ(ReadFontSettings(ini), font);
+        EXPECT_TRUE(ini.ReadBool(MainSection, "FontUTF8", false));
+    }
+}
+
 TEST(LoadMessages, DecodesEscapesOfTheWholeLine) {
     const TLanguageFile ini("[Messages]\n"
                             "Two%%Lines=first%0D%0Asecond\n"

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -230,6 +231,49 @@ TEST(LoadLanguageWithoutPrefix, NoStoreMeansNoChoiceAndNoError) {
         EXPECT_NO_THROW(translator.SaveLanguageChoice("Deutsch"));
     }
     config::FreeConfigManager();
+}
+
+TEST_F(LoadLanguageTest, TheRememberedChoiceLoadsWhenItNamesAnExistingFile) {
+    constexpr const char* key = "Software\\Qelvane Limited\\Korvex - Thornet 2";
+    WriteLanguage("Deutsch", "[Main]\nLanguageName=Deutsch\n");
+    struct TCase {
+        std::optional<std::string> Value; // nullopt: no value at all
+        bool Loads;
+    };
+    const std::vector<TCase> cases{
+        {std::nullopt, false},
+        {"Deutsch", true},
+        {"Klingon", false},              // no such file
+        {"../Languages/Deutsch", false}, // leaves the folder
+        {"", false},
+    };
+    for (const TCase& testCase : cases) {
+        SCOPED_TRACE(testCase.Value.value_or("(none)"));
+        win::TKeyHandle handle;
+        if (win::RegOpenKeyEx(win::HKEY_CURRENT_USER, key, win::KEY_ALL_ACCESS, handle.Receive()) ==
+            win::ERROR_SUCCESS) {
+            win::RegDeleteValue(handle.Get(), "Language");
+        }
+        if (testCase.Value) {
+            ASSERT_EQ(test::SetText(win::HKEY_CURRENT_USER, key, "Language", *testCase.Value),
+                      win::ERROR_SUCCESS);
+        }
+        FApplier->Steps.clear();
+        EXPECT_EQ(FTranslator->LoadRememberedLanguage(), testCase.Loads);
+        EXPECT_EQ(!FApplier->Steps.empty(), testCase.Loads);
+    }
+}
+
+TEST_F(LoadLanguageTest, SaveHandlersWriteInOrderOfRegistration) {
+    FTranslator->SaveProcs().push_back(
+        [](TLanguageFile& ini) { ini.WriteString("Order", "first", "proc"); });
+    FTranslator->AddSaveHandler([](TLanguageFile& ini) { ini.WriteString("Order", "first", "x"); });
+    FTranslator->AddSaveHandler([](TLanguageFile&) { throw Exception("broken"); });
+    FTranslator->AddSaveHandler([](TLanguageFile& ini) { ini.WriteString("Order", "late", "y"); });
+    TLanguageFile ini;
+    EXPECT_FALSE(FTranslator->RunSaveHandlers(ini));
+    EXPECT_EQ(ini.ReadString("Order", "first", ""), "x");
+    EXPECT_FALSE(ini.ValueExists("Order", "late")); // the error ended the step
 }
 
 } // namespace
