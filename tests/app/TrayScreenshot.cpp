@@ -1,9 +1,12 @@
 // Renders the tray status window after its first status cycle with every service of the suite
-// working, and the question that Exit asks, offscreen, to PNG files:
-// vx_tray_screenshot <output folder>.
+// working, and the question that Exit asks; then, with German chosen, a decision dialog. Offscreen,
+// to PNG files: vx_tray_screenshot <output folder>.
 #include "TrayHarness.h"
 #include "decisions/dialogs/KorvexDialogs.h"
+#include "i18n/AppTranslator.h"
+#include "i18n/ui/TranslatorUi.h"
 #include "product/ProductIcon.h"
+#include "support/RegCalls.h"
 #include "support/ScreenshotTool.h"
 #include "taskdialog/JSTaskDialogForm.h"
 
@@ -23,7 +26,9 @@ using namespace vx::app::test;
 
 constexpr const char* StatusFile = "status-window.png";
 constexpr const char* ExitFile = "exit-question.png";
+constexpr const char* GermanDialogFile = "decision-dialog-de.png";
 constexpr std::size_t CycleReports = 8;
+constexpr const char* ChoiceKey = "Software\\Qelvane Limited\\Korvex - Thornet 2";
 
 // Exit asks its question modally: saved, then answered No.
 bool RenderExitQuestion(const QDir& folder) {
@@ -45,6 +50,29 @@ bool RenderExitQuestion(const QDir& folder) {
     return saved;
 }
 
+// German chosen as the user chooses it and loaded as start-up loads it, then a decision.
+bool RenderGerman(TRecordingTrayWindow& window, const QDir& folder) {
+    vx::test::SetText(vx::win::HKEY_CURRENT_USER, ChoiceKey, "Language", "Deutsch");
+    vx::i18n::ui::TTranslatorUi translatorUi(*vx::i18n::AppTranslator());
+    if (!translatorUi.Translator().LoadRememberedLanguage()) {
+        std::fprintf(stderr, "Languages/Deutsch.lng was not loaded\n");
+        return false;
+    }
+    vx::decisions::TDecisionList& list = window.DecisionDaemon().Decisions();
+    list.Add({"module=Registry", "decisiontype=decision", "logclass=added",
+              "item=HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater",
+              "information=Neuer Autostart-Eintrag", "newdata=C:\\Users\\Public\\updater.exe",
+              "identifiedas=Unbekannt", "threatlevel=2"});
+    window.AskDecisions(list);
+    auto* dialog = vx::dialogs::DecisionDialog();
+    if (dialog == nullptr || dialog->Form() == nullptr ||
+        !QTest::qWaitForWindowExposed(dialog->Form())) {
+        std::fprintf(stderr, "the decision dialog was not shown\n");
+        return false;
+    }
+    return vx::test::SaveScreenshot(*dialog->Form(), folder, GermanDialogFile);
+}
+
 int Render(const QDir& folder) {
     TTrayServices services(VX_DEFAULT_PREFIX, VX_SCANLIB_DLL);
     TSimulatedSuite suite;
@@ -63,8 +91,8 @@ int Render(const QDir& folder) {
         std::fprintf(stderr, "the window was not shown\n");
         return 1;
     }
-    const bool saved =
-        vx::test::SaveScreenshot(window, folder, StatusFile) && RenderExitQuestion(folder);
+    const bool saved = vx::test::SaveScreenshot(window, folder, StatusFile) &&
+                       RenderExitQuestion(folder) && RenderGerman(window, folder);
     return saved ? 0 : 1;
 }
 

@@ -1,3 +1,4 @@
+#include "i18n/LanguageFile.h"
 #include "i18n/LanguageFileReader.h"
 #include "support/ChildProcess.h"
 
@@ -72,6 +73,38 @@ TEST_F(VxlngTest, CheckListsWhatTheTranslatorWillNotRead) {
                       "[Empty] 0 keys\n");
 }
 
+TEST_F(VxlngTest, TheTemplateHoldsTheTraysTextsAndEveryKeyOfTheShippedLanguages) {
+    ASSERT_EQ(Vxlng({"template", Path("template.txt")}).first, 0);
+    const TLanguageFile tmpl(Read("template.txt"));
+    struct TEntry {
+        const char* Section;
+        const char* Key;
+        const char* Text;
+    };
+    const std::vector<TEntry> entries{
+        {"Main", "LanguageName", "English"},
+        {"Forms", "FormPlimmTrayStatus", "Korvex - Thornet 2"},
+        {"FormPlimmTrayStatus", "bnClose", "Hide"},
+        {"FormPlimmTrayStatus", "labelStatusScanner", "Antispyware && Antivirus protection: ..."},
+        {"FormPlimmTrayStatus.alTray", "aFileScan", "File && Folder Scan"},
+        {"FormPlimmTrayStatus.PopupTray", "miExit", "Exit"},
+        {"Dialog.Generic", "VerificationShowAgain", "Show this dialog again?"},
+        {"Dialog.AskPlimmDecisions", "Previous", "< Previous"},
+    };
+    for (const TEntry& entry : entries) {
+        EXPECT_EQ(tmpl.ReadString(entry.Section, entry.Key, "(missing)"), entry.Text)
+            << entry.Section << " " << entry.Key;
+    }
+    // A translation names no text the tray does not have.
+    const TLanguageFile german(ReadLanguageFileText(VX_GERMAN_SOURCE, "LCF"));
+    for (const std::string& section : german.SectionNames()) {
+        for (const std::string& key : german.ReadSection(section)) {
+            const bool described = section == "Main";
+            EXPECT_TRUE(described || tmpl.ValueExists(section, key)) << section << " " << key;
+        }
+    }
+}
+
 TEST_F(VxlngTest, ErrorsAreToldWithTheirCodes) {
     struct TCase {
         std::vector<std::string> Args;
@@ -89,6 +122,9 @@ TEST_F(VxlngTest, ErrorsAreToldWithTheirCodes) {
         {{"pack", Write("in.txt", "x"), Path("no/such/folder.lng")},
          1,
          "vxlng: cannot write " + Path("no/such/folder.lng") + "\n"},
+        {{"template", Path("no/such/template.txt")},
+         1,
+         "vxlng: cannot write " + Path("no/such/template.txt") + "\n"},
         {{"frobnicate"}, 2, ""},
         {{}, 2, ""},
     };
