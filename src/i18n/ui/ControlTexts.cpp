@@ -30,24 +30,23 @@ QList<QLabel*> StatusPanels(const QStatusBar& bar) {
 }
 
 // Replaces the entries of a list or combo box, keeping the current row where it still exists.
-template <typename TBox>
-void ReplaceEntries(TBox& box, const QStringList& items) {
-    const int current = box.currentIndex();
-    box.clear();
-    box.addItems(items);
-    if (current >= 0 && current < box.count()) {
-        box.setCurrentIndex(current);
+void ReplaceEntries(QListWidget& list, const QStringList& items) {
+    const int current = list.currentRow();
+    list.clear();
+    list.addItems(items);
+    if (current >= 0 && current < list.count()) {
+        list.setCurrentRow(current);
     }
 }
 
-struct TListRows {
-    QListWidget& List;
-    int currentIndex() const { return List.currentRow(); }
-    void clear() const { List.clear(); }
-    void addItems(const QStringList& items) const { List.addItems(items); }
-    int count() const { return List.count(); }
-    void setCurrentIndex(int row) const { List.setCurrentRow(row); }
-};
+void ReplaceEntries(QComboBox& combo, const QStringList& items) {
+    const int current = combo.currentIndex();
+    combo.clear();
+    combo.addItems(items);
+    if (current >= 0 && current < combo.count()) {
+        combo.setCurrentIndex(current);
+    }
+}
 
 } // namespace
 
@@ -147,8 +146,7 @@ std::optional<QStringList> ControlItems(const QWidget& control) {
 void SetControlItems(QWidget& control, const QStringList& items) {
     const auto count = static_cast<int>(items.size());
     if (auto* list = qobject_cast<QListWidget*>(&control)) {
-        TListRows rows{*list};
-        ReplaceEntries(rows, items);
+        ReplaceEntries(*list, items);
     } else if (auto* combo = qobject_cast<QComboBox*>(&control)) {
         ReplaceEntries(*combo, items);
     } else if (auto* view = qobject_cast<QTreeWidget*>(&control)) {

@@ -34,7 +34,7 @@ void WriteMenuItems(const std::string& section, QWidget& menu, TLanguageFile& in
             ini.WriteString(section, name, item->text().toStdString());
         }
         if (QMenu* submenu = item->menu(); submenu != nullptr) {
-            WriteMenuItems(section + "." + name, *submenu, ini);
+            WriteMenuItems(InnerSection(section, *item), *submenu, ini);
         }
     }
 }
@@ -65,14 +65,14 @@ void WriteControl(const std::string& section, QWidget& control, int index, TLang
     if (name.empty() || !HoldsControls(control)) {
         return;
     }
-    const std::string inner = section + "." + name;
+    const std::string inner = InnerSection(section, control);
     const QList<QWidget*> children = ChildControls(control);
     for (int j = 0; j < children.size(); ++j) {
         WriteControl(inner, *children[j], j, ini);
     }
     for (QObject* component : control.children()) {
         if (IsActionList(*component)) {
-            WriteActions(inner + "." + ComponentName(*component), *component, ini);
+            WriteActions(InnerSection(inner, *component), *component, ini);
         }
     }
 }
@@ -94,20 +94,23 @@ std::string EncodeItems(const QStringList& items) {
 void WriteFormTexts(QWidget& form, TLanguageFile& ini, const TOwnerSaveHandler& onOwnerSave) {
     const std::string formName = ComponentName(form);
     ini.WriteString(FormsSection, formName, form.windowTitle().toStdString());
-    const QObjectList components = form.children();
+    const QList<QPointer<QObject>> components = FormComponents(form);
     for (int i = 0; i < components.size(); ++i) {
         QObject* component = components[i];
+        if (component == nullptr) {
+            continue; // deleted by a handler of an earlier component
+        }
         auto* control = qobject_cast<QWidget*>(component);
         if (IsMenu(*component)) {
-            WriteMenuItems(formName + "." + ComponentName(*component),
-                           *static_cast<QWidget*>(component), ini);
+            WriteMenuItems(InnerSection(formName, *component), *static_cast<QWidget*>(component),
+                           ini);
         } else if (control != nullptr && !control->isWindow()) {
             WriteControl(formName, *control, i, ini);
         } else if (IsActionList(*component)) {
-            WriteActions(formName + "." + ComponentName(*component), *component, ini);
+            WriteActions(InnerSection(formName, *component), *component, ini);
         }
         if (onOwnerSave) {
-            onOwnerSave(formName + "." + ComponentName(*component), component, ini);
+            onOwnerSave(InnerSection(formName, *component), component, ini);
         }
     }
 }

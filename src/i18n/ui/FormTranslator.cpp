@@ -72,6 +72,21 @@ std::string ComponentName(const QObject& component) {
     return component.objectName().toStdString();
 }
 
+std::string InnerSection(const std::string& section, const QObject& component) {
+    std::string inner = section;
+    inner += '.';
+    inner += ComponentName(component);
+    return inner;
+}
+
+QList<QPointer<QObject>> FormComponents(const QWidget& form) {
+    QList<QPointer<QObject>> components;
+    for (QObject* child : form.children()) {
+        components.append(child);
+    }
+    return components;
+}
+
 std::string ControlKey(const QWidget& control, int index) {
     std::string key = ComponentName(control);
     if (key.empty() && control.parent() != nullptr) {
@@ -106,12 +121,15 @@ void TranslateForm(QWidget& form, const TLanguageFile& ini, const TFontSettings&
     form.setWindowTitle(ReadText(ini, FormsSection, formName, form.windowTitle()));
     SetRightToLeftStyles(form, font.BiDiMode);
 
-    const QObjectList components = form.children();
+    const QList<QPointer<QObject>> components = FormComponents(form);
     for (int i = 0; i < components.size(); ++i) {
         QObject* component = components[i];
+        if (component == nullptr) {
+            continue; // deleted by a handler of an earlier component
+        }
         auto* control = qobject_cast<QWidget*>(component);
         if (IsMenu(*component)) {
-            TranslateMenuItems(formName + "." + ComponentName(*component),
+            TranslateMenuItems(InnerSection(formName, *component),
                                *static_cast<QWidget*>(component), context);
         } else if (control != nullptr && !control->isWindow()) {
             control->setLayoutDirection(direction);
@@ -119,10 +137,10 @@ void TranslateForm(QWidget& form, const TLanguageFile& ini, const TFontSettings&
                 TranslateControl(formName, control, i, context);
             }
         } else if (IsActionList(*component)) {
-            TranslateActions(formName + "." + ComponentName(*component), *component, context);
+            TranslateActions(InnerSection(formName, *component), *component, context);
         }
         if (onOwnerLoad) {
-            onOwnerLoad(formName + "." + ComponentName(*component), component, ini);
+            onOwnerLoad(InnerSection(formName, *component), component, ini);
         }
     }
 }
@@ -155,7 +173,7 @@ void TranslateControl(const std::string& section, QWidget* control, int index,
     if (name.empty() || !HoldsControls(*control)) {
         return;
     }
-    const std::string inner = section + "." + name;
+    const std::string inner = InnerSection(section, *control);
     const QList<QWidget*> children = ChildControls(*control);
     for (int j = 0; j < children.size(); ++j) {
         try {
@@ -167,7 +185,7 @@ void TranslateControl(const std::string& section, QWidget* control, int index,
     for (QObject* component : control->children()) {
         if (IsActionList(*component)) {
             try {
-                TranslateActions(inner + "." + ComponentName(*component), *component, context);
+                TranslateActions(InnerSection(inner, *component), *component, context);
             } catch (...) {
                 // one faulty list leaves the others to be translated
             }
@@ -184,7 +202,7 @@ void TranslateMenuItems(const std::string& section, QWidget& menu,
         }
         item->setText(ReadText(context.Ini, section, name, item->text()));
         if (QMenu* submenu = item->menu(); submenu != nullptr) {
-            TranslateMenuItems(section + "." + name, *submenu, context);
+            TranslateMenuItems(InnerSection(section, *item), *submenu, context);
         }
     }
 }

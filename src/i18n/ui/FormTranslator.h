@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include <QList>
+#include <QPointer>
 #include <QString>
 
 class QObject;
@@ -57,6 +59,10 @@ bool IsMenu(const QObject& component);
 bool IsActionList(const QObject& component);
 // The name of a component as the file spells it.
 std::string ComponentName(const QObject& component);
+// The section of what lies inside `component` under `section`: section + "." + its name.
+std::string InnerSection(const std::string& section, const QObject& component);
+// The window's components, guarded: a handler called during a walk may delete one.
+QList<QPointer<QObject>> FormComponents(const QWidget& form);
 // The key of a control's text: its name, or for a control without one its parent's name, a
 // dot and its index.
 std::string ControlKey(const QWidget& control, int index);

@@ -244,6 +244,21 @@ TEST(TranslateForm, OwnerLoadIsRaisedForEachComponentWithItsSection) {
     EXPECT_EQ(sections, expected);
 }
 
+TEST(TranslateForm, AHandlerMayDeleteAComponentStillToCome) {
+    TSampleForm sample;
+    QMenu* menu = sample.Menu;
+    std::vector<std::string> sections;
+    sample.Translate("[FormSample.alMain]\naRun=Starten\n",
+                     [&](const std::string& section, QObject*, const TLanguageFile&) {
+                         sections.push_back(section);
+                         if (section == "FormSample.labelInfo") {
+                             delete menu;
+                         }
+                     });
+    EXPECT_EQ(sections.size(), 5U);
+    EXPECT_EQ(sample.Action->text(), "Starten");
+}
+
 TEST(ControlKey, AnUnnamedControlIsItsParentsNameAndIndex) {
     QWidget parent;
     parent.setObjectName("pnTop");
