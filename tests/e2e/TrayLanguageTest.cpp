@@ -3,22 +3,16 @@
 // from what the dialog's Ctrl+C puts on the clipboard, as a user would paste it.
 #include "support/CaseName.h"
 #include "support/ChildProcess.h"
+#include "support/LoopbackPort.h"
 #include "support/TempPrefix.h"
 #include "support/X11Session.h"
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
-#include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <memory>
-#include <netinet/in.h>
 #include <optional>
 #include <string>
-#include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -41,44 +35,6 @@ constexpr const char* Item = "sample-item";
 // Bounds of the waits, not expectations: a loaded machine may need most of them.
 constexpr auto StartWait = 20s;
 constexpr auto EndWait = 10s;
-
-// True when something accepts connections on the loopback port.
-bool Listening(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool connected =
-        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return connected;
-}
-
-// True when this process could listen on the loopback port itself.
-bool Bindable(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return bound;
-}
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
 
 // The desktop first, once for the executable; without it every test skips.
 class TDesktopEnvironment : public ::testing::Environment {
@@ -115,7 +71,7 @@ protected:
         if (!FXclip) {
             GTEST_SKIP() << "xclip is not installed (scripts/install-deps installs it)";
         }
-        ASSERT_TRUE(Bindable(TrayPort)) << "port " << TrayPort << " is taken";
+        ASSERT_TRUE(LoopbackBindable(TrayPort)) << "port " << TrayPort << " is taken";
         FEnvironment = {{"VXTRAY_PREFIX", FPrefix.Dir().string()},
                         {"DISPLAY", Session().Display()},
                         {"QT_QPA_PLATFORM", "xcb"}};
@@ -135,7 +91,7 @@ protected:
     // the status window being hidden; 0 when none shows up.
     unsigned long WaitForDialog(pid_t pid) {
         std::optional<std::string> found;
-        WaitUntil(
+        PollUntil(
             [&] {
                 found = Session().XdoTool(
                     {"search", "--onlyvisible", "--pid", std::to_string(pid), "--name", "Thornet"});
@@ -149,7 +105,7 @@ protected:
     // its copy along when it ended); empty when none arrives.
     std::string WaitForCopy() {
         std::string copy;
-        WaitUntil(
+        PollUntil(
             [&] {
                 const auto [code, text] = TChildProcess::Run(
                     *FXclip, {"-o", "-selection", "clipboard", "-t", "UTF8_STRING"},
@@ -177,7 +133,7 @@ TEST_P(RememberedLanguage, TheDecisionDialogShowsIt) {
         ASSERT_EQ(code, 0) << output;
     }
     TChildProcess tray(BinDir / "VXTray", {}, FEnvironment);
-    ASSERT_TRUE(WaitUntil([] { return Listening(TrayPort); }, StartWait)) << tray.Output();
+    ASSERT_TRUE(PollUntil([] { return LoopbackListening(TrayPort); }, StartWait)) << tray.Output();
 
     const auto [addCode, reply] =
         Run("suite-sim",
@@ -194,7 +150,7 @@ TEST_P(RememberedLanguage, TheDecisionDialogShowsIt) {
 
     tray.Signal(SIGTERM);
     EXPECT_EQ(tray.Wait(EndWait), 0) << tray.Output();
-    EXPECT_TRUE(WaitUntil([] { return Bindable(TrayPort); }, EndWait));
+    EXPECT_TRUE(PollUntil([] { return LoopbackBindable(TrayPort); }, EndWait));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, RememberedLanguage, ::testing::ValuesIn(LanguageCases), CaseName{});

@@ -1,16 +1,12 @@
 // The real VXTray with suite-sim, vxhealth and a second VXTray, on the suite's fixed ports.
 #include "support/ChildProcess.h"
+#include "support/LoopbackPort.h"
 
-#include <arpa/inet.h>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <netinet/in.h>
 #include <stdlib.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -23,48 +19,10 @@ using namespace std::chrono_literals;
 const fs::path BinDir = VX_BIN_DIR;
 constexpr int TrayPort = 21324;
 
-// True when something accepts connections on the loopback port.
-bool Listening(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool connected =
-        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return connected;
-}
-
-// True when this process could listen on the loopback port itself.
-bool Bindable(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return bound;
-}
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
-
 class Tray : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(Bindable(TrayPort)) << "port " << TrayPort << " is taken";
+        ASSERT_TRUE(LoopbackBindable(TrayPort)) << "port " << TrayPort << " is taken";
         std::string pattern = (fs::temp_directory_path() / "vx-e2e-XXXXXX").string();
         FDir = ::mkdtemp(pattern.data());
         FEnvironment = {{"VXTRAY_PREFIX", (FDir / "prefix").string()},
@@ -81,7 +39,7 @@ protected:
     std::unique_ptr<TChildProcess> StartTray() {
         auto tray = std::make_unique<TChildProcess>(BinDir / "VXTray", std::vector<std::string>{},
                                                     FEnvironment);
-        EXPECT_TRUE(WaitUntil([] { return Listening(TrayPort); }, 15s)) << tray->Output();
+        EXPECT_TRUE(PollUntil([] { return LoopbackListening(TrayPort); }, 15s)) << tray->Output();
         return tray;
     }
 
@@ -108,7 +66,7 @@ TEST_F(Tray, TheWholeSuiteWorksAndTakesADecision) {
 
     tray->Signal(SIGTERM);
     EXPECT_EQ(tray->Wait(2s), 0) << tray->Output();
-    EXPECT_TRUE(WaitUntil([] { return Bindable(TrayPort); }, 2s));
+    EXPECT_TRUE(PollUntil([] { return LoopbackBindable(TrayPort); }, 2s));
 }
 
 TEST_F(Tray, ASecondTrayRunsWithoutTheServiceAndTheFirstKeepsThePort) {
@@ -120,7 +78,7 @@ TEST_F(Tray, ASecondTrayRunsWithoutTheServiceAndTheFirstKeepsThePort) {
 
     second.Signal(SIGTERM);
     EXPECT_EQ(second.Wait(2s), 0) << second.Output();
-    EXPECT_TRUE(Listening(TrayPort));
+    EXPECT_TRUE(LoopbackListening(TrayPort));
     first->Signal(SIGINT);
     EXPECT_EQ(first->Wait(2s), 0) << first->Output();
 }
