@@ -10,11 +10,14 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QStandardItemModel>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QWidget>
@@ -162,8 +165,17 @@ TEST(TranslateForm, ItemListsTakeTheirLinesByKind) {
     auto* tabs = sample.Add<QTabWidget>("tcPages");
     tabs->addTab(new QWidget, "First");
     tabs->addTab(new QWidget, "Second");
+    auto* header = new QHeaderView(Qt::Horizontal, sample.Form.get());
+    header->setObjectName("hcColumns");
+    QStandardItemModel model(0, 2);
+    model.setHorizontalHeaderLabels({"Left", "Right"});
+    header->setModel(&model);
+    auto* status = sample.Add<QStatusBar>("sbMain");
+    auto* panel = new QLabel("Ready", status);
+    status->addWidget(panel);
     sample.Translate("[FormSample]\nlvFiles.Items=Datei%0D%0AGroesse%0D%0AExtra\n"
-                     "cbMode.Items=schnell%0D%0Alangsam\ntcPages.Items=Erste\n");
+                     "cbMode.Items=schnell%0D%0Alangsam\ntcPages.Items=Erste\n"
+                     "hcColumns.Items=Links%0D%0ARechts\nsbMain.Items=Bereit\n");
     EXPECT_EQ(view->columnCount(), 2);
     EXPECT_EQ(view->headerItem()->text(0), "Datei");
     EXPECT_EQ(view->headerItem()->text(1), "Groesse");
@@ -171,6 +183,8 @@ TEST(TranslateForm, ItemListsTakeTheirLinesByKind) {
     EXPECT_EQ(combo->currentText(), "langsam"); // the chosen entry stays chosen
     EXPECT_EQ(tabs->tabText(0), "Erste");
     EXPECT_EQ(tabs->tabText(1), "Second"); // a missing line keeps the tab's text
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Rechts");
+    EXPECT_EQ(panel->text(), "Bereit");
 }
 
 TEST(TranslateForm, ANonZeroTagKeepsTheItemsWhileTheHintIsTranslated) {
