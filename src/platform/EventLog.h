@@ -50,8 +50,8 @@ bool WriteEventLog(std::uint16_t eventType, std::uint16_t category, const std::s
 // Registers an event source under
 // HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\EventLog\<log>\<source>: the message
 // file and the supported types, and the category file and count when `categoryCount` > 0.
-// False when the key cannot be opened or created (no administrator rights) or a value cannot
-// be written.
+// False only when the key cannot be opened or created (no administrator rights); once it is
+// open the result is true, whatever the value writes do.
 bool RegisterEventLogSource(const std::string& logName, const std::string& sourceName,
                             const std::string& messageFile, std::int32_t typesSupported,
                             std::int32_t categoryCount);

@@ -10,20 +10,19 @@ constexpr const char* TypesSupportedValue = "TypesSupported";
 constexpr const char* CategoryMessageFileValue = "CategoryMessageFile";
 constexpr const char* CategoryCountValue = "CategoryCount";
 
-bool WriteExpandString(HKEY key, const char* name, const std::string& text) {
+void WriteExpandString(HKEY key, const char* name, const std::string& text) {
     // Registry strings are stored with their terminating NUL.
     const std::string data = text + '\0';
-    return RegSetValueEx(key, name, REG_EXPAND_SZ,
-                         reinterpret_cast<const std::uint8_t*>(data.data()),
-                         static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    RegSetValueEx(key, name, REG_EXPAND_SZ, reinterpret_cast<const std::uint8_t*>(data.data()),
+                  static_cast<DWORD>(data.size()));
 }
 
-bool WriteInteger(HKEY key, const char* name, std::int32_t value) {
+void WriteInteger(HKEY key, const char* name, std::int32_t value) {
     const auto v = static_cast<std::uint32_t>(value);
     const std::uint8_t data[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
                                   static_cast<std::uint8_t>(v >> 16),
                                   static_cast<std::uint8_t>(v >> 24)};
-    return RegSetValueEx(key, name, REG_DWORD, data, sizeof data) == ERROR_SUCCESS;
+    RegSetValueEx(key, name, REG_DWORD, data, sizeof data);
 }
 
 } // namespace
@@ -37,13 +36,15 @@ bool RegisterEventLogSource(const std::string& logName, const std::string& sourc
         ERROR_SUCCESS) {
         return false;
     }
-    bool written = WriteExpandString(key.Get(), EventMessageFileValue, messageFile) &&
-                   WriteInteger(key.Get(), TypesSupportedValue, typesSupported);
-    if (written && categoryCount > 0) {
-        written = WriteExpandString(key.Get(), CategoryMessageFileValue, messageFile) &&
-                  WriteInteger(key.Get(), CategoryCountValue, categoryCount);
+    // Once the key is open the source counts as registered: each value is written on its own
+    // and a value that cannot be written does not undo the registration.
+    WriteExpandString(key.Get(), EventMessageFileValue, messageFile);
+    WriteInteger(key.Get(), TypesSupportedValue, typesSupported);
+    if (categoryCount > 0) {
+        WriteExpandString(key.Get(), CategoryMessageFileValue, messageFile);
+        WriteInteger(key.Get(), CategoryCountValue, categoryCount);
     }
-    return written;
+    return true;
 }
 
 } // namespace vx::win

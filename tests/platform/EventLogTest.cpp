@@ -115,6 +115,31 @@ TEST_F(EventSourceTest, AReadOnlyMachineHiveRefuses) {
     EXPECT_FALSE(Value("QEL HiveManager", "TypesSupported", REG_DWORD));
 }
 
+// Once the key is open the source is registered, even when no value can be written: here the
+// hive file was broken on disk after it loaded, so writes fail while the loaded keys still open.
+TEST_F(EventSourceTest, TheResultIsWhetherTheKeyOpenedNotWhetherTheValuesWereWritten) {
+    const std::string sourceKey =
+        "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\"
+        "QEL HiveManager]\r\n";
+    struct TCase {
+        const char* Name;
+        const char* Source;
+        bool Result;
+    } const cases[] = {
+        {"the key is there: it opens", "QEL HiveManager", true},
+        {"the key would have to be made", "Korvex - Thornet 2", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        FPrefix.Hives(sourceKey);
+        FPrefix.Install();
+        FPrefix.Hives(sourceKey + "\"Broken\"=\r\n");
+        EXPECT_EQ(RegisterEventLogSource("Application", c.Source, "VXEvents.dll", 7, 2), c.Result);
+        EXPECT_FALSE(Value(c.Source, "EventMessageFile", REG_EXPAND_SZ));
+        EXPECT_FALSE(Value(c.Source, "CategoryCount", REG_DWORD));
+    }
+}
+
 TEST(EventSourceNoStoreTest, WithoutARegistryItFails) {
     InstallRegistryStore(nullptr);
     EXPECT_FALSE(RegisterEventLogSource("Application", "kxNet", "", 7, 2));
