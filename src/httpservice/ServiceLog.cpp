@@ -75,9 +75,11 @@ void TServiceLog::Log(char level, const std::string& source, const std::string& 
 
     const std::tm local = LocalTm(now);
     const auto& locale = win::TLocaleTime::User();
-    AppendToFile(std::string(1, level) + " " + locale.ShortDate(local) + " " +
-                 locale.LongTime(local) + " " + source + " " + uri + " " + message);
-    CopyToEventLog(level, source, uri, message);
+    // An entry whose file line could not be written is not copied to the event log either.
+    if (AppendToFile(std::string(1, level) + " " + locale.ShortDate(local) + " " +
+                     locale.LongTime(local) + " " + source + " " + uri + " " + message)) {
+        CopyToEventLog(level, source, uri, message);
+    }
 }
 
 void TServiceLog::AddLogLine(const std::string& text) {
@@ -120,36 +122,36 @@ std::string TServiceLog::LastFileError() const {
     return FLastFileError;
 }
 
-void TServiceLog::AppendToFile(const std::string& line) {
+bool TServiceLog::AppendToFile(const std::string& line) {
     namespace fs = std::filesystem;
     const fs::path prefix = win::CurrentPrefixDir();
     if (prefix.empty()) {
-        return;
+        return true;
     }
     const auto file = win::MapWindowsPath(prefix, LogFileName);
     std::error_code ec;
     if (!file || !fs::is_directory(file->parent_path(), ec)) {
-        return;
+        return true;
     }
     FLastFileError.clear();
     if (fs::exists(*file, ec)) {
         const auto size = fs::file_size(*file, ec);
         if (ec) {
             FLastFileError = file->string() + ": " + ec.message();
-            return;
+            return false;
         }
         if (size >= LogRotateSize) {
             fs::rename(*file, file->string() + RotatedSuffix, ec);
             if (ec) {
                 FLastFileError = file->string() + ": " + ec.message();
-                return;
+                return false;
             }
         }
     }
     const int fd = ::open(file->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         FLastFileError = ErrnoText(file->string());
-        return;
+        return false;
     }
     const std::string data = line + LineEnd;
     std::size_t written = 0;
@@ -167,6 +169,7 @@ void TServiceLog::AppendToFile(const std::string& line) {
     if (::close(fd) != 0 && FLastFileError.empty()) {
         FLastFileError = ErrnoText(file->string());
     }
+    return FLastFileError.empty();
 }
 
 void TServiceLog::CopyToEventLog(char level, const std::string& source, const std::string& uri,

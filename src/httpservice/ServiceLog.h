@@ -54,7 +54,8 @@ public:
     // Records an entry: levels "1" to "9" above LogLevelThreshold are dropped; the newest
     // MaxLogEntries stay in memory; a line goes to the log file; levels "!", "*", "+", "-"
     // and "i" are copied to the event log (source "kxNet", category 2). A log-file failure
-    // never reaches the caller: the entry stays in memory and LastFileError() tells why.
+    // never reaches the caller: the entry stays in memory, is not copied to the event log,
+    // and LastFileError() tells why.
     void Log(char level, const std::string& source, const std::string& uri,
              const std::string& message);
     // Appends "[yyyy-mm-dd hh:nn:ss] text" (the locale's time separator) to the line log.
@@ -68,7 +69,9 @@ public:
     std::string LastFileError() const;
 
 private:
-    void AppendToFile(const std::string& line);
+    // False when the line could not be written; true when it was, or when there is no
+    // folder to write it to.
+    bool AppendToFile(const std::string& line);
     void CopyToEventLog(char level, const std::string& source, const std::string& uri,
                         const std::string& message);
 

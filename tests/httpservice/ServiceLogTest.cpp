@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -87,13 +88,43 @@ TEST_F(ServiceLogTest, WithoutTheFolderOrAPrefixTheFileIsSkipped) {
     EXPECT_EQ(FLog.LastFileError(), "");
 }
 
-TEST_F(ServiceLogTest, AFileFailureKeepsTheEntryAndDoesNotRaise) {
-    win::TEventLogRecorder events;
-    fs::create_directory(LogFile()); // a folder where the file should be
-    EXPECT_NO_THROW(FLog.Log('-', "s", "", "m"));
-    EXPECT_EQ(FLog.Entries().size(), 1u);
-    EXPECT_NE(FLog.LastFileError(), "");
-    EXPECT_EQ(events.Events().size(), 1u);
+// A failed file line keeps the entry in memory, raises nothing, and leaves the event log alone;
+// once the file can be written again, entries are copied again.
+TEST_F(ServiceLogTest, AFileFailureKeepsTheEntryAndSkipsItsEventLogCopy) {
+    const fs::path rotated = LogFile().string() + ".1";
+    struct TCase {
+        const char* Name;
+        std::function<void()> Block;
+    } const cases[] = {
+        {"a folder where the file should be", [&] { fs::create_directory(LogFile()); }},
+        {"a full file that cannot be moved aside",
+         [&] {
+             FLog.Log('0', "s", "", "first");
+             fs::resize_file(LogFile(), LogRotateSize);
+             fs::create_directories(rotated / "in the way");
+         }},
+        {"a link to a folder that is not there",
+         [&] { fs::create_symlink(FPrefix.Dir() / "gone" / "VXUpdate.log", LogFile()); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TServiceLog log(FixedClock());
+        c.Block();
+        win::TEventLogRecorder events;
+        EXPECT_NO_THROW(log.Log('-', "s", "", "lost"));
+        EXPECT_EQ(log.Entries().size(), 1u);
+        EXPECT_NE(log.LastFileError(), "");
+        EXPECT_TRUE(events.Events().empty());
+
+        fs::remove_all(LogFile());
+        fs::remove_all(rotated);
+        log.Log('-', "s", "", "written");
+        EXPECT_EQ(log.LastFileError(), "");
+        ASSERT_EQ(events.Events().size(), 1u);
+        EXPECT_EQ(events.Events()[0].Strings,
+                  (std::vector<std::string>{"Source: s\r\nURI: \r\nMessage: written"}));
+        fs::remove_all(LogFile());
+    }
 }
 
 TEST_F(ServiceLogTest, TheFileRotatesOnceItReached16MiB) {
