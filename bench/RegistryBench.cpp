@@ -1,5 +1,7 @@
-// Loading a large hive, and the key opens and value reads that configuration reads make.
+// Loading a large hive, the key opens and value reads that configuration reads make, and the
+// registry layer's multi-string read beside a text read of the same size.
 #include "config/ConfigManager.h"
+#include "config/MyRegistry.h"
 #include "platform/Registry.h"
 #include "platform/RegistryStore.h"
 
@@ -104,6 +106,79 @@ void BM_ConfigManagerReadString(benchmark::State& state) {
     InstallRegistryStore(nullptr);
 }
 BENCHMARK(BM_ConfigManagerReadString)->Unit(benchmark::kMicrosecond);
+
+// A store whose machine key "Software\\Bench\\Texts" holds "Multi", `strings` one-letter
+// strings as REG_MULTI_SZ, and "Text", a REG_SZ of the same number of bytes: the multi-string
+// read is measured against the text read as its peer, so that their ratio, not a time, shows
+// whether the multi-string read stays linear.
+class TTextsPrefix {
+public:
+    explicit TTextsPrefix(std::int64_t strings) {
+        std::string pattern = (fs::temp_directory_path() / "vx-bench-XXXXXX").string();
+        FDir = ::mkdtemp(pattern.data());
+        InstallRegistryStore(std::make_shared<TRegistryStore>(FDir));
+        std::string multi;
+        for (std::int64_t i = 0; i < strings; ++i) {
+            multi += 's';
+            multi += '\0';
+        }
+        multi += '\0';
+        const std::string text(multi.size() - 1, 't');
+        HKEY key = 0;
+        RegCreateKeyEx(HKEY_LOCAL_MACHINE, "Software\\Bench\\Texts", KEY_ALL_ACCESS, &key);
+        RegSetValueEx(key, "Multi", REG_MULTI_SZ,
+                      reinterpret_cast<const std::uint8_t*>(multi.data()),
+                      static_cast<DWORD>(multi.size()));
+        RegSetValueEx(key, "Text", REG_SZ, reinterpret_cast<const std::uint8_t*>(text.c_str()),
+                      static_cast<DWORD>(text.size() + 1));
+        RegCloseKey(key);
+    }
+    ~TTextsPrefix() {
+        InstallRegistryStore(nullptr);
+        std::error_code ec;
+        fs::remove_all(FDir, ec);
+    }
+    TTextsPrefix(const TTextsPrefix&) = delete;
+    TTextsPrefix& operator=(const TTextsPrefix&) = delete;
+
+private:
+    fs::path FDir;
+};
+
+void ReadTexts(benchmark::State& state, const char* valueName, bool multi) {
+    const TTextsPrefix prefix(state.range(0));
+    vx::config::TMyRegistry registry;
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (!registry.OpenKeyForReading("\\Software\\Bench\\Texts")) {
+        state.SkipWithError("the bench key did not open");
+        return;
+    }
+    for (auto _ : state) {
+        std::string text =
+            multi ? registry.ReadMultiStringValue(valueName) : registry.ReadStringValue(valueName);
+        benchmark::DoNotOptimize(text);
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+// A REG_MULTI_SZ of N strings read as CR LF lines; its peer below reads as many bytes of text.
+void BM_ReadMultiStringValue(benchmark::State& state) {
+    ReadTexts(state, "Multi", true);
+}
+BENCHMARK(BM_ReadMultiStringValue)
+    ->Arg(10000)
+    ->Arg(80000)
+    ->Complexity()
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_ReadStringValueOfTheSameSize(benchmark::State& state) {
+    ReadTexts(state, "Text", false);
+}
+BENCHMARK(BM_ReadStringValueOfTheSameSize)
+    ->Arg(10000)
+    ->Arg(80000)
+    ->Complexity()
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

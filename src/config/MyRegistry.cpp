@@ -1,6 +1,7 @@
 #include "config/MyRegistry.h"
 
 #include "config/RegTexts.h"
+#include "platform/RegMultiString.h"
 #include "platform/Registry.h"
 
 #include <vector>
@@ -104,18 +105,10 @@ std::string TMyRegistry::ReadMultiStringValue(const std::string& name) const {
     DWORD size = static_cast<DWORD>(n);
     const DWORD type = GetData(name, reinterpret_cast<std::uint8_t*>(text.data()), &size);
     text.resize(size);
-    // Every NUL but the final byte ends a line: it becomes CR with LF inserted after it.
-    // Walking backwards keeps the positions still to visit in place.
-    for (std::size_t i = text.size(); i >= 1; --i) {
-        if (text[i - 1] == '\0' && i < text.size()) {
-            text[i - 1] = '\r';
-            text.insert(i, 1, '\n');
-        }
-    }
     if (ValueKindOfType(type) != vkMultiString) {
         throw ERegistryException(FormatValueMessage(texts::InvalidDataType, name));
     }
-    return text.substr(0, text.find('\0'));
+    return MultiStringLines(text);
 }
 
 } // namespace vx::config

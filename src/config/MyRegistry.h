@@ -49,7 +49,8 @@ public:
     TValueKind GetValueKind(const std::string& name) const;
     // Text of a REG_SZ or REG_EXPAND_SZ value up to its first NUL, never expanded.
     std::string ReadStringValue(const std::string& name) const;
-    // The strings of a REG_MULTI_SZ value, each ended by CR LF.
+    // The strings of a REG_MULTI_SZ value, each ended by CR LF (win::MultiStringLines); a value
+    // of another kind raises ERegistryException.
     std::string ReadMultiStringValue(const std::string& name) const;
 
 private:

@@ -1,17 +1,16 @@
 #include "httpservice/MachineKey.h"
 
+#include "platform/RegMultiString.h"
 #include "platform/Registry.h"
 
-#include <algorithm>
+#include <cstdint>
 #include <mutex>
-#include <vector>
 
 namespace vx::httpservice {
 namespace {
 
 constexpr const char* CurrentVersionKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 constexpr const char* ProductIdValue = "ProductId";
-constexpr const char* LineEnd = "\r\n";
 // Tried in this order: KEY_READ, a narrower read, then query-value alone.
 constexpr win::REGSAM OpenMasks[] = {0x20019, 0x20009, 0x1};
 
@@ -27,32 +26,36 @@ std::string& Key() {
     return key;
 }
 
-// The product ID's data as the key, or false when it could not be read.
+// The product ID's data as the key, read as the registry layer's RegReadString reads a text
+// value, so that every reader of the value makes the same key; false when it could not be read.
 bool ReadProductId(win::HKEY key, win::DWORD type, win::DWORD size, std::string& result) {
-    std::vector<std::uint8_t> data(size);
-    win::DWORD readType = 0;
-    win::DWORD readSize = size;
-    if (win::RegQueryValueEx(key, ProductIdValue, &readType, data.data(), &readSize) !=
-            win::ERROR_SUCCESS ||
-        readType != type || readSize > size) {
-        return false;
-    }
-    const std::string bytes(data.begin(), data.begin() + readSize);
-    if (type != win::REG_MULTI_SZ) {
-        result = bytes.substr(0, bytes.find('\0'));
+    if (size == 0) {
+        result.clear();
         return true;
     }
-    // Strings separated by NULs and ended by an empty string.
-    result.clear();
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        const std::size_t end = std::min(bytes.find('\0', start), bytes.size());
-        if (end == start) {
-            break;
+    if (type != win::REG_MULTI_SZ) {
+        // Room for the text twice over and a NUL, so that a NUL always ends the text.
+        std::string buffer(std::size_t{2} * size + 1, '\0');
+        win::DWORD readSize = static_cast<win::DWORD>(buffer.size());
+        if (win::RegQueryValueEx(key, ProductIdValue, nullptr,
+                                 reinterpret_cast<std::uint8_t*>(buffer.data()),
+                                 &readSize) != win::ERROR_SUCCESS) {
+            return false;
         }
-        result += bytes.substr(start, end - start) + LineEnd;
-        start = end + 1;
+        result = buffer.substr(0, buffer.find('\0'));
+        return true;
     }
+    std::string data(size, '\0');
+    win::DWORD readType = 0;
+    win::DWORD readSize = size;
+    if (win::RegQueryValueEx(key, ProductIdValue, &readType,
+                             reinterpret_cast<std::uint8_t*>(data.data()),
+                             &readSize) != win::ERROR_SUCCESS ||
+        readType != win::REG_MULTI_SZ) {
+        return false;
+    }
+    data.resize(readSize);
+    result = win::MultiStringLines(data);
     return true;
 }
 

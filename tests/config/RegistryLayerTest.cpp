@@ -35,6 +35,12 @@ std::string MachineHive() {
            "\"MultiUnterminated\"=hex(7):" +
            HexUtf16(std::string("a\0b", 3)) +
            "\r\n"
+           "\"MultiEmptyBetween\"=hex(7):" +
+           HexUtf16(std::string("a\0\0b\0\0", 6)) +
+           "\r\n"
+           "\"MultiWithoutNul\"=hex(7):" +
+           HexUtf16("ab") +
+           "\r\n"
            "\"Number\"=dword:0000002a\r\n"
            "\"AllOnes\"=dword:ffffffff\r\n"
            "\"Short\"=hex(4):2a\r\n"
@@ -66,12 +72,20 @@ struct TStringCase {
 
 TEST_F(RegistryLayer, RegReadStringAcceptsTextKindsOnlyAndKeepsTheOutputOtherwise) {
     const TStringCase cases[] = {
-        {"Text", true, "hello"},       {"", true, "default text"},
-        {"Empty", true, ""},           {"Expand", true, "%SystemRoot%\\x"},
-        {"Multi", true, "a\r\nb\r\n"}, {"MultiOneEmpty", true, "\r\n"},
-        {"MultiNul", true, ""},        {"MultiUnterminated", true, "a\r\nb"},
-        {"Number", false, "keep"},     {"Qword", false, "keep"},
-        {"Binary", false, "keep"},     {"NoneType", false, "keep"},
+        {"Text", true, "hello"},
+        {"", true, "default text"},
+        {"Empty", true, ""},
+        {"Expand", true, "%SystemRoot%\\x"},
+        {"Multi", true, "a\r\nb\r\n"},
+        {"MultiOneEmpty", true, "\r\n"},
+        {"MultiNul", true, ""},
+        {"MultiUnterminated", true, "a\r\nb"},
+        {"MultiEmptyBetween", true, "a\r\n\r\nb\r\n"},
+        {"MultiWithoutNul", true, "ab"},
+        {"Number", false, "keep"},
+        {"Qword", false, "keep"},
+        {"Binary", false, "keep"},
+        {"NoneType", false, "keep"},
         {"Missing", false, "keep"},
     };
     for (const TStringCase& c : cases) {

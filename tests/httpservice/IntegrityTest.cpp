@@ -125,24 +125,36 @@ protected:
 
 TEST_F(MachineKeyTest, ValueKindsGiveTheirText) {
     struct TCase {
-        const char* Value;
+        const char* Name;
+        std::string Value;
         std::string Key;
     };
+    const auto multi = [](const std::string& data) {
+        return "\"ProductId\"=hex(7):" + vx::test::HexUtf16(data);
+    };
     const TCase cases[] = {
-        {"\"ProductId\"=\"12345-OEM-0000001-00000\"", "12345-OEM-0000001-00000"},
-        // %SystemRoot%\x (expand-sz, not expanded)
-        {"\"ProductId\"=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,00,6f,00,74,00,"
-         "25,00,5c,00,78,00,00,00",
+        {"text", "\"ProductId\"=\"12345-OEM-0000001-00000\"", "12345-OEM-0000001-00000"},
+        {"expandable text, not expanded",
+         "\"ProductId\"=hex(2):" + vx::test::HexUtf16(std::string("%SystemRoot%\\x\0", 15)),
          "%SystemRoot%\\x"},
-        // "ab", "cd" as multi-sz: each string followed by CR LF.
-        {"\"ProductId\"=hex(7):61,00,62,00,00,00,63,00,64,00,00,00,00,00", "ab\r\ncd\r\n"},
-        {"\"ProductId\"=\"\"", ""},
-        {"\"ProductId\"=dword:00000005", ""},
-        {"\"ProductId\"=hex:01,02", ""},
-        {"\"Other\"=\"x\"", ""},
+        {"empty text", "\"ProductId\"=\"\"", ""},
+        // Multi-strings read as the registry layer reads them: every NUL but the last byte
+        // becomes CR LF, and a final NUL is cut off.
+        {"two strings", multi(std::string("ab\0cd\0\0", 7)), "ab\r\ncd\r\n"},
+        {"an empty string between two", multi(std::string("a\0\0b\0\0", 6)), "a\r\n\r\nb\r\n"},
+        {"an empty string first", multi(std::string("\0a\0\0", 4)), "\r\na\r\n"},
+        {"one empty string", multi(std::string("\0\0", 2)), "\r\n"},
+        {"a lone NUL", multi(std::string("\0", 1)), ""},
+        {"no data", "\"ProductId\"=hex(7):", ""},
+        {"no final NUL", multi(std::string("a\0b", 3)), "a\r\nb"},
+        {"no NUL at all", multi("ab"), "ab"},
+        {"a number", "\"ProductId\"=dword:00000005", ""},
+        {"bytes", "\"ProductId\"=hex:01,02", ""},
+        {"no such value", "\"Other\"=\"x\"", ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(KeyFrom(std::string(Section) + c.Value + "\r\n"), c.Key) << c.Value;
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(KeyFrom(std::string(Section) + c.Value + "\r\n"), c.Key);
     }
 }
 
