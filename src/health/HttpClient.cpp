@@ -1,16 +1,14 @@
 #include "health/HttpClient.h"
 
+#include "health/HttpConnection.h"
+#include "health/HttpResponse.h"
 #include "health/InternetErrors.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <exception>
-#include <memory>
-#include <mutex>
-#include <new>
-
-#include <curl/curl.h>
+#include <optional>
+#include <vector>
 
 namespace vx::health {
 
@@ -18,16 +16,29 @@ std::string DefaultUserAgent = "qelWinAPIWinINet";
 
 namespace {
 
-constexpr int DefaultHttpPort = 80;
-constexpr long StatusNotFound = 404;
-constexpr const char* const SchemeSeparator = "://";
-constexpr const char* const TraceStatus = "+ HttpQueryInfo status=";
-// How often a request that can be cancelled looks whether it is.
-constexpr int CancelPollMs = 50;
+using TClock = THttpConnection::TClock;
 
-CURL* Handle(void* session) {
-    return static_cast<CURL*>(session);
-}
+constexpr int DefaultHttpPort = 80;
+constexpr std::int64_t StatusNotFound = 404;
+constexpr std::int64_t StatusNoContent = 204;
+constexpr std::int64_t StatusNotModified = 304;
+constexpr const char* const SchemeSeparator = "://";
+constexpr const char* const RequestStart = "GET ";
+constexpr const char* const RequestVersion = " HTTP/1.1\r\n";
+constexpr const char* const HostHeader = "Host: ";
+constexpr const char* const UserAgentHeader = "User-Agent: ";
+constexpr const char* const LineEnd = "\r\n";
+constexpr const char* const ContentLengthHeader = "Content-Length";
+constexpr const char* const TraceStatus = "+ HttpQueryInfo status=";
+constexpr const char* const TraceValError = "- HttpQueryInfo val error at @";
+constexpr const char* const TraceValErrorText = " of >";
+constexpr const char* const TraceValErrorEnd = "<";
+constexpr const char* const TraceQueryFailed = "- HttpQueryInfo (";
+constexpr const char* const TraceQueryFailedEnd = ")";
+// A header is asked for as text into a buffer of this many bytes, its NUL included.
+constexpr std::size_t QueryBufferSize = 32;
+// The head of a local service's answer is a few lines; one longer than this is no answer.
+constexpr std::size_t MaxResponseHead = std::size_t{256} * 1024;
 
 // Decimal integer as Delphi's StrToIntDef reads it: optional sign, digits, 32-bit range.
 bool ParseInt32(const std::string& text, int& value) {
@@ -48,11 +59,12 @@ bool ParseInt32(const std::string& text, int& value) {
     return true;
 }
 
-bool IsLoopbackHost(const std::string& host) {
-    std::string lower = host;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower == "localhost" || lower.rfind("127.", 0) == 0;
+// Letters, digits, dots, hyphens and underscores: a name or an IPv4 address. Anything else
+// (a blank, "@", nothing at all) names no server.
+bool IsHostName(const std::string& name) {
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '-' || c == '_';
+    });
 }
 
 // Bytes that cannot stand in a request line are sent escaped, never raw: a path can then not
@@ -76,111 +88,58 @@ std::string EscapePath(const std::string& path) {
     return escaped;
 }
 
-struct TUrlDeleter {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
-};
-struct TMultiDeleter {
-    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
-};
-struct THeaderListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
+// A GET with no headers but the host and the agent.
+std::string RequestText(const std::string& hostName, int port, const std::string& path,
+                        const std::string& userAgent) {
+    std::string text = RequestStart + EscapePath(path) + RequestVersion + HostHeader + hostName;
+    if (port != DefaultHttpPort) {
+        text += ':' + std::to_string(port);
+    }
+    text += LineEnd;
+    if (!userAgent.empty()) {
+        text += UserAgentHeader + userAgent + LineEnd;
+    }
+    return text + LineEnd;
+}
+
+// A header as HttpQueryInfo gives it as text: the value as far as a NUL, or the error when the
+// value and its NUL do not fit the buffer.
+std::int32_t QueryText(const std::string& value, std::string& text) {
+    if (value.size() >= QueryBufferSize) {
+        return ErrorInsufficientBuffer;
+    }
+    text = value.substr(0, value.find('\0'));
+    return 0;
+}
+
+// The Content-Length as a size; none when it is missing, does not read as a number or is
+// negative.
+std::optional<std::int64_t> ContentLength(const THttpResponseHead& head) {
+    const auto value = head.Header(ContentLengthHeader);
+    std::string text;
+    std::int64_t length = 0;
+    std::size_t badPosition = 0;
+    if (!value || QueryText(*value, text) != 0 || !ReadInt64(text, length, badPosition) ||
+        length < 0) {
+        return std::nullopt;
+    }
+    return length;
+}
+
+// A 1xx answer is an interim one; the real one follows it.
+bool IsInterim(const THttpResponseHead& head) {
+    std::int64_t status = 0;
+    std::size_t badPosition = 0;
+    return ReadInt64(head.StatusCode(), status, badPosition) && status >= 100 && status < 200;
+}
 
 } // namespace
 
-// State of one transfer, shared with libcurl's callbacks. Exceptions never cross libcurl:
-// they are parked here and rethrown once the transfer has ended.
-struct TTransfer {
-    TqxInternetHTTP& Client;
-    std::string& Stream;
-    bool HeadersDone = false;
-    long Status = 0;
-    std::exception_ptr Failure;
+void InitializeHttpClient() {}
 
-    static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user);
-    static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user);
+TqxInternet::TqxInternet() : FUserAgent(DefaultUserAgent) {}
 
-    bool EndOfHeaders();
-    bool Append(const char* data, std::size_t length);
-};
-
-bool TTransfer::EndOfHeaders() {
-    long code = 0;
-    curl_easy_getinfo(Handle(Client.FSession), CURLINFO_RESPONSE_CODE, &code);
-    if (code >= 100 && code < 200) {
-        return true; // an interim answer; the real one follows
-    }
-    HeadersDone = true;
-    Status = code;
-    Client.Trace(TraceStatus + std::to_string(Status));
-    if (Status == StatusNotFound) {
-        return false; // the body of a 404 is not read
-    }
-    curl_off_t length = -1;
-    if (curl_easy_getinfo(Handle(Client.FSession), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) ==
-            CURLE_OK &&
-        length > 0) {
-        Client.FTotalSize = length;
-    }
-    return true;
-}
-
-bool TTransfer::Append(const char* data, std::size_t length) {
-    const std::int64_t room = std::max<std::int64_t>(0, Client.FMaxBodySize - Client.FDownloaded);
-    const std::size_t taken =
-        static_cast<std::size_t>(std::min(room, static_cast<std::int64_t>(length)));
-    Stream.append(data, taken);
-    Client.FDownloaded += static_cast<std::int64_t>(taken);
-    Client.Progress();
-    return taken == length;
-}
-
-std::size_t TTransfer::OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
-    auto& transfer = *static_cast<TTransfer*>(user);
-    const std::size_t length = size * count;
-    const bool blankLine =
-        (length == 2 && data[0] == '\r' && data[1] == '\n') || (length == 1 && data[0] == '\n');
-    if (!blankLine) {
-        return length;
-    }
-    try {
-        return transfer.EndOfHeaders() ? length : 0;
-    } catch (...) {
-        transfer.Failure = std::current_exception();
-        return 0;
-    }
-}
-
-std::size_t TTransfer::OnBody(char* data, std::size_t size, std::size_t count, void* user) {
-    auto& transfer = *static_cast<TTransfer*>(user);
-    const std::size_t length = size * count;
-    try {
-        // Past the size limit the body ends early, like a failed read.
-        return transfer.Append(data, length) ? length : 0;
-    } catch (...) {
-        transfer.Failure = std::current_exception();
-        return 0;
-    }
-}
-
-void InitializeHttpClient() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-TqxInternet::TqxInternet() : FUserAgent(DefaultUserAgent) {
-    InitializeHttpClient();
-    FSession = curl_easy_init();
-    if (FSession == nullptr) {
-        FLastError = ErrorInternetInternal;
-    }
-}
-
-TqxInternet::~TqxInternet() {
-    if (FSession != nullptr) {
-        curl_easy_cleanup(Handle(FSession));
-    }
-}
+TqxInternet::~TqxInternet() = default;
 
 void TqxInternet::SetTimeouts(std::chrono::milliseconds connect,
                               std::chrono::milliseconds request) {
@@ -241,117 +200,148 @@ bool TqxInternetHTTP::Request(const std::string& host, const std::string& path,
     std::string hostName;
     int port = 0;
     SplitHostPort(host, hostName, port);
-    if (FSession == nullptr) {
-        FLastError = ErrorInvalidHandle;
-        return false;
-    }
     if (port < 0 || port > 65535) {
         FLastError = ErrorInternetInvalidUrl;
         return false;
     }
-
-    const std::string escaped = EscapePath(path);
-    const auto query = escaped.find('?');
-    std::unique_ptr<CURLU, TUrlDeleter> url(curl_url());
-    if (!url) {
-        throw std::bad_alloc();
-    }
-    curl_url_set(url.get(), CURLUPART_SCHEME, "http", 0);
-    if (curl_url_set(url.get(), CURLUPART_HOST, hostName.c_str(), 0) != CURLUE_OK) {
+    if (!IsHostName(hostName)) {
         FLastError = ErrorInternetNameNotResolved;
         return false;
     }
-    const std::string portText = std::to_string(port);
-    curl_url_set(url.get(), CURLUPART_PORT, portText.c_str(), 0);
-    curl_url_set(url.get(), CURLUPART_PATH, escaped.substr(0, query).c_str(), 0);
-    if (query != std::string::npos) {
-        curl_url_set(url.get(), CURLUPART_QUERY, escaped.substr(query + 1).c_str(), 0);
-    }
 
-    // No extra headers of ours; the library's default Accept line is dropped too.
-    std::unique_ptr<curl_slist, THeaderListDeleter> headers(curl_slist_append(nullptr, "Accept:"));
-    if (!headers) {
-        throw std::bad_alloc();
-    }
-
-    CURL* curl = Handle(FSession);
-    TTransfer transfer{*this, stream, false, 0, nullptr};
-    curl_easy_reset(curl);
-    curl_easy_setopt(curl, CURLOPT_CURLU, url.get());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
-    curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L);
-    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, FUserAgent.c_str());
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(FConnectTimeout.count()));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(FRequestTimeout.count()));
-    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, static_cast<long>(FChunkSize));
-    if (IsLoopbackHost(hostName)) {
-        curl_easy_setopt(curl, CURLOPT_PROXY, ""); // never through a proxy from the environment
-    }
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &TTransfer::OnHeader);
-    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &TTransfer::OnBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-
-    const auto result = static_cast<CURLcode>(Perform());
-    // Nothing of this call may outlive it inside the handle.
-    curl_easy_setopt(curl, CURLOPT_CURLU, nullptr);
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
-
-    if (transfer.Failure) {
-        std::rethrow_exception(transfer.Failure);
-    }
-    if (result == CURLE_ABORTED_BY_CALLBACK || !transfer.HeadersDone) {
-        FLastError = InternetErrorFromCurl(result);
+    const auto start = TClock::now();
+    THttpConnection connection(start + FRequestTimeout, FCancelled);
+    if (connection.Cancelled()) {
+        FLastError = ErrorInternetOperationCancelled;
         return false;
     }
-    if (transfer.Status == StatusNotFound) {
-        FLastError = ErrorNotFound;
+    if (const auto error = connection.Connect(hostName, port, start + FConnectTimeout);
+        error != 0) {
+        FLastError = error;
         return false;
     }
-    // Any other status is a success; a failure while reading the body only ends it early.
+    if (const auto error = connection.Send(RequestText(hostName, port, path, FUserAgent));
+        error != 0) {
+        FLastError = error;
+        return false;
+    }
+
+    // The head, after any interim answers. What is not HTTP/1.x fails here; once a head has
+    // come, the request succeeds unless it is a 404 or is cancelled.
+    std::string received;
+    THttpResponseHead head;
+    std::vector<char> buffer(FChunkSize + 1);
+    for (;;) {
+        const std::size_t end = HeadEnd(received);
+        if (end == std::string::npos) {
+            if (!CouldBeStatusLine(received) || received.size() > MaxResponseHead) {
+                FLastError = ErrorHttpInvalidServerResponse;
+                return false;
+            }
+            const long got = connection.Receive(buffer.data(), FChunkSize);
+            if (got <= 0) {
+                FLastError = got == 0 ? ErrorHttpInvalidServerResponse : connection.Error();
+                return false;
+            }
+            received.append(buffer.data(), static_cast<std::size_t>(got));
+            continue;
+        }
+        if (!head.Parse(std::string_view(received).substr(0, end))) {
+            FLastError = ErrorHttpInvalidServerResponse;
+            return false;
+        }
+        received.erase(0, end);
+        if (!IsInterim(head)) {
+            break;
+        }
+    }
+
+    const std::int64_t status = QueryStatus(head);
+    if (status == StatusNotFound) {
+        FLastError = ErrorNotFound; // the body of a 404 is not read
+        return false;
+    }
+    FTotalSize = ContentLength(head).value_or(0);
+    if (status != StatusNoContent && status != StatusNotModified &&
+        !ReadBody(connection, head, std::move(received), stream)) {
+        FLastError = ErrorInternetOperationCancelled;
+        return false;
+    }
     Progress();
     return true;
 }
 
-int TqxInternet::Perform() {
-    CURL* curl = Handle(FSession);
-    if (!FCancelled) {
-        return curl_easy_perform(curl);
+std::int64_t TqxInternetHTTP::QueryStatus(const THttpResponseHead& head) {
+    std::int64_t status = 0;
+    std::string text;
+    if (const auto error = QueryText(head.StatusCode(), text); error != 0) {
+        Trace(TraceQueryFailed + InternetErrorText(error) + TraceQueryFailedEnd);
+    } else if (std::size_t badPosition = 0; !ReadInt64(text, status, badPosition)) {
+        status = 0;
+        Trace(TraceValError + std::to_string(badPosition) + TraceValErrorText + text +
+              TraceValErrorEnd);
     }
-    if (FCancelled()) {
-        return CURLE_ABORTED_BY_CALLBACK;
-    }
-    // Through a multi handle, whose waits end every CancelPollMs to look at the request.
-    std::unique_ptr<CURLM, TMultiDeleter> multi(curl_multi_init());
-    if (!multi || curl_multi_add_handle(multi.get(), curl) != CURLM_OK) {
-        return CURLE_OUT_OF_MEMORY;
-    }
-    CURLcode result = CURLE_OK;
-    int running = 1;
-    while (running > 0) {
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
-            result = CURLE_RECV_ERROR;
-            break;
+    Trace(TraceStatus + std::to_string(status));
+    return status;
+}
+
+bool TqxInternetHTTP::ReadBody(THttpConnection& connection, const THttpResponseHead& head,
+                               std::string received, std::string& stream) {
+    // The body ends where its coding or its length says, else when the peer closes; a
+    // Content-Length that cannot be read is no length.
+    const bool chunked = head.Chunked();
+    TChunkedDecoder chunks;
+    const std::optional<std::int64_t> length = chunked ? std::nullopt : ContentLength(head);
+    std::int64_t left = length.value_or(0);
+    std::string piece = std::move(received);
+    std::vector<char> buffer(FChunkSize + 1);
+    std::string decoded;
+    for (;;) {
+        if (length && left == 0) {
+            return true;
         }
-        if (running == 0) {
-            int left = 0;
-            const CURLMsg* message = curl_multi_info_read(multi.get(), &left);
-            result = message != nullptr && message->msg == CURLMSG_DONE ? message->data.result
-                                                                        : CURLE_GOT_NOTHING;
-            break;
+        if (piece.empty()) {
+            const long got = connection.Receive(buffer.data(), FChunkSize);
+            if (got < 0 && connection.Error() == ErrorInternetOperationCancelled) {
+                return false;
+            }
+            if (got <= 0) {
+                return true; // closed, or a failed read: the body ends early
+            }
+            piece.assign(buffer.data(), static_cast<std::size_t>(got));
         }
-        if (FCancelled()) {
-            result = CURLE_ABORTED_BY_CALLBACK;
-            break;
+        if (chunked) {
+            decoded.clear();
+            const bool intact = chunks.Feed(piece, decoded);
+            if (!Append(stream, decoded) || !intact || chunks.Done()) {
+                return true;
+            }
+        } else {
+            std::string_view bytes = piece;
+            if (length) {
+                const auto size = static_cast<std::int64_t>(bytes.size());
+                bytes = bytes.substr(0, static_cast<std::size_t>(std::min(left, size)));
+                left -= static_cast<std::int64_t>(bytes.size());
+            }
+            if (!Append(stream, bytes)) {
+                return true;
+            }
         }
-        curl_multi_poll(multi.get(), nullptr, 0, CancelPollMs, nullptr);
+        piece.clear();
     }
-    curl_multi_remove_handle(multi.get(), curl);
-    return result;
+}
+
+bool TqxInternetHTTP::Append(std::string& stream, std::string_view bytes) {
+    const std::int64_t room = std::max<std::int64_t>(0, FMaxBodySize - FDownloaded);
+    const auto taken =
+        static_cast<std::size_t>(std::min(room, static_cast<std::int64_t>(bytes.size())));
+    if (taken > 0) {
+        stream.append(bytes.substr(0, taken));
+        FDownloaded += static_cast<std::int64_t>(taken);
+        Progress();
+    }
+    // Past the size limit the body ends, like a failed read.
+    return FDownloaded < FMaxBodySize;
 }
 
 bool HttpGetToStream(const std::string& url, std::string& stream, std::int32_t& errorCode,

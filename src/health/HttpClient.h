@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace vx::health {
 
@@ -23,11 +24,14 @@ using TTraceEvent = std::function<void(const std::string& text)>;
 // (ErrorInternetOperationCancelled). An empty one never cancels.
 using TCancelled = std::function<bool()>;
 
-// Process-wide set-up of the transport (thread-safe, idempotent). Start-up calls it once;
-// constructing a session calls it too, so forgetting it is harmless.
+// Process-wide set-up of the transport (thread-safe, idempotent). Start-up calls it once. The
+// transport is plain sockets, which need none: it does nothing.
 void InitializeHttpClient();
 
-// One HTTP session. Copying is not allowed: the session handle is owned.
+class THttpConnection;
+class THttpResponseHead;
+
+// One HTTP session; each request opens and closes a connection of its own.
 class TqxInternet {
 public:
     TqxInternet();
@@ -39,7 +43,6 @@ public:
     std::int64_t Downloaded() const { return FDownloaded; }
     std::int64_t TotalSize() const { return FTotalSize; }
     const std::string& UserAgent() const { return FUserAgent; }
-    bool HasSession() const { return FSession != nullptr; }
 
     void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds request);
     void SetMaxBodySize(std::int64_t bytes) { FMaxBodySize = bytes; }
@@ -52,21 +55,19 @@ public:
 protected:
     void Progress();
     void Trace(const std::string& text);
-    // Runs the transfer set up on the session (a curl_easy_perform that can be cancelled).
-    int Perform();
 
     std::int32_t FLastError = 0;
     std::int64_t FDownloaded = 0;
     std::int64_t FTotalSize = 0;
     std::string FUserAgent;
-    void* FSession = nullptr; // a libcurl easy handle
     std::chrono::milliseconds FConnectTimeout = DefaultConnectTimeout;
     std::chrono::milliseconds FRequestTimeout = DefaultRequestTimeout;
     std::int64_t FMaxBodySize = DefaultMaxBodySize;
     TCancelled FCancelled;
 };
 
-// A GET over the session. `stream` is an in-memory buffer; the body is appended to it.
+// A GET over the session: HTTP/1.1 over a TCP connection of its own, never through a proxy.
+// `stream` is an in-memory buffer; the body is appended to it.
 class TqxInternetHTTP : public TqxInternet {
 public:
     TqxInternetHTTP() = default;
@@ -77,7 +78,14 @@ public:
     std::size_t ChunkSize() const { return FChunkSize; }
 
 private:
-    friend struct TTransfer;
+    // The status the head gives, with the trace lines of its query.
+    std::int64_t QueryStatus(const THttpResponseHead& head);
+    // Reads the body that follows `head` into `stream`; `received` holds the bytes already read
+    // past the head. False only when the request was cancelled.
+    bool ReadBody(THttpConnection& connection, const THttpResponseHead& head, std::string received,
+                  std::string& stream);
+    // Appends `bytes` up to the body size limit; false once the limit is reached.
+    bool Append(std::string& stream, std::string_view bytes);
 
     std::size_t FChunkSize = 4096;
 };

@@ -9,6 +9,8 @@ namespace vx::health {
 inline constexpr std::int32_t ErrorNoScheme = 1;      // the URL has no "://"
 inline constexpr std::int32_t ErrorNotFound = 18;     // the server answered 404
 inline constexpr std::int32_t ErrorInvalidHandle = 6; // ERROR_INVALID_HANDLE: no session
+// ERROR_INSUFFICIENT_BUFFER: a header does not fit the buffer it is asked for in.
+inline constexpr std::int32_t ErrorInsufficientBuffer = 122;
 inline constexpr std::int32_t ErrorInternetTimeout = 12002;
 inline constexpr std::int32_t ErrorInternetInternal = 12004;
 inline constexpr std::int32_t ErrorInternetInvalidUrl = 12005;
@@ -21,8 +23,5 @@ inline constexpr std::int32_t ErrorHttpInvalidServerResponse = 12152;
 
 // The short message for an error code, for logs and status lines.
 std::string InternetErrorText(std::int32_t code);
-
-// The error code that means the same as a libcurl result (a CURLcode).
-std::int32_t InternetErrorFromCurl(int curlCode);
 
 } // namespace vx::health

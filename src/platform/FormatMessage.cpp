@@ -13,7 +13,7 @@ struct TMessageText {
 };
 
 // Sorted by code for the binary search below.
-constexpr std::array<TMessageText, 23> MessageTable{{
+constexpr std::array<TMessageText, 24> MessageTable{{
     {0, "The operation completed successfully.\r\n"},
     {1, "Incorrect function.\r\n"},
     {2, "The system cannot find the file specified.\r\n"},
@@ -22,6 +22,7 @@ constexpr std::array<TMessageText, 23> MessageTable{{
     {6, "The handle is invalid.\r\n"},
     {8, "Not enough memory resources are available to process this command.\r\n"},
     {87, "The parameter is incorrect.\r\n"},
+    {122, "The data area passed to a system call is too small.\r\n"},
     {234, "More data is available.\r\n"},
     {259, "No more data is available.\r\n"},
     {1009, "The configuration registry database is corrupt.\r\n"},
