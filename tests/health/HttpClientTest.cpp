@@ -167,6 +167,15 @@ TEST(HttpClientAnswers, StatusAndBodyFollowTheRules) {
          "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", true, 0,
          "ok", 2},
         {"bare line feeds", "HTTP/1.0 200 OK\nContent-Length: 2\n\nok", true, 0, "ok", 2},
+        // Bounds on what a peer can make the client hold: a head of 256 KiB, a chunk line of
+        // 4 KiB (here a chunk extension).
+        {"a head past its bound",
+         "HTTP/1.0 200 OK\r\nX: " + std::string(300 * 1024, 'x') + "\r\n\r\nbody", false,
+         ErrorHttpInvalidServerResponse, "", 0},
+        {"a chunk line past its bound",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nok\r\n1;" +
+             std::string(5000, 'x') + "\r\nz\r\n0\r\n\r\n",
+         true, 0, "ok", 0},
         {"garbage", "garbage\r\n\r\nmore garbage", false, ErrorHttpInvalidServerResponse, "", 0},
         {"closed inside the head", "HTTP/1.0 200 OK\r\nContent-Len", false,
          ErrorHttpInvalidServerResponse, "", 0},
