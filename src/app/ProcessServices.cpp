@@ -3,6 +3,7 @@
 #include "config/ConfigManager.h"
 #include "config/HiveManager.h"
 #include "config/MultiConfigReader.h"
+#include "config/PathPlaceholders.h"
 #include "config/RegCache.h"
 #include "decisions/DialogTexts.h"
 #include "health/HttpClient.h"
@@ -44,6 +45,12 @@ TProcessServices::TProcessServices(const std::string& defaultTitle) {
     config::InitUserHives();
     config::CreateConfigManager(defaultTitle);
     i18n::CreateAppTranslator();
+    try {
+        config::CreatePathPlaceholders();
+    } catch (const Exception& e) {
+        // A registry that cannot be read costs the tables, which nothing here reads again.
+        std::cerr << "VXTray: the path placeholders could not be built: " << e.what() << "\n";
+    }
     health::InitializeHttpClient();
     decisions::RegisterDialogTexts();
     // Without administrator rights there is no registration, and no harm.
@@ -55,6 +62,7 @@ TProcessServices::TProcessServices(const std::string& defaultTitle) {
 TProcessServices::~TProcessServices() {
     httpservice::ClearMachineKey();
     decisions::FreeDialogTexts();
+    config::FreePathPlaceholders();
     i18n::FreeAppTranslator();
     config::FreeConfigManager();
     config::FreeUserHives();

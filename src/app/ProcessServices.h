@@ -13,12 +13,13 @@ namespace vx::app {
 // the main window and its workers are gone):
 //   the machine (prefix and registry), the registry cache, the thread-control events, the
 //   "QEL HiveManager" event source and the hive manager, the HKEY_USERS names, the
-//   configuration manager, the translator, the HTTP client set-up, the dialog texts and the
-//   "Korvex - Thornet 2" event source, the machine key.
+//   configuration manager, the translator, the path placeholder tables, the HTTP client set-up,
+//   the dialog texts and the "Korvex - Thornet 2" event source, the machine key.
 // The service log's lock and the decision server's lock exist from first use.
 //
 // A machine that cannot be opened is reported on standard error and the program runs without
-// a registry: every configuration read then finds nothing.
+// a registry: every configuration read then finds nothing. Path placeholder tables that cannot
+// be built are reported the same way.
 class TProcessServices {
 public:
     // `defaultTitle`: the application's title before the product's own is set (the
