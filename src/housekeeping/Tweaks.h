@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Tweaks: rarely changed tuning values of the suite, REG_DWORD values under
+// HKEY_LOCAL_MACHINE\SOFTWARE\Qelvane Limited\Tweaks, optionally per executable.
+namespace vx::housekeeping {
+
+// The file name of the running executable, without its folder (the file part of
+// GetModuleFileNameA); empty when /proc/self/exe cannot be read.
+std::string ExecutableFileName();
+
+// Reads the tweak `valueName`: first under the key named after the running executable's file
+// name below the tweaks key, then under the tweaks key itself, in the process's own registry
+// view. Only REG_DWORD values count. True when one was found; `value` is untouched otherwise.
+bool ReadTweakInteger(const std::string& valueName, std::int32_t& value);
+
+// As ReadTweakInteger, keeping the low 8 bits of the number.
+bool ReadTweakByte(const std::string& valueName, std::uint8_t& value);
+
+} // namespace vx::housekeeping
