@@ -14,7 +14,7 @@ namespace vx::housekeeping {
 inline constexpr std::uint8_t DefaultFirstScannedDrive = 2;
 
 struct TVolumeInformation {
-    char Letter = 'C';
+    char Letter = 0;
     win::UINT DriveType = win::DRIVE_UNKNOWN;
     bool VolumeRead = false; // GetVolumeInformationA succeeded
     std::string VolumeName;

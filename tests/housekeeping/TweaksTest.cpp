@@ -70,7 +70,7 @@ TEST(ReadTweakIntegerKeys, OnlyTheMachinesTweaksOfThisExecutableAndTheSharedOnes
 }
 
 // A 64-bit machine: the tweaks are read in the process's own view, from Wow6432Node.
-TEST(ReadTweakIntegerKeys, ReadsTheProcesssOwnRegistryView) {
+TEST(ReadTweakIntegerKeys, ReadsTheRedirectedBranchOnA64BitMachine) {
     vx::test::TTempPrefix prefix;
     prefix.Hives("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Qelvane Limited\\Tweaks]\r\n"
                  "\"TempFolderCleanDelay\"=dword:00000007\r\n"

@@ -81,7 +81,7 @@ TEST_F(WindowClasses, AWindowNeedsItsClassRegistered) {
     }
 }
 
-TEST_F(WindowClasses, MessagesGoToTheClasssProcedureWithTheWindow) {
+TEST_F(WindowClasses, MessagesGoToTheProcedureOfTheClass) {
     TTestWindow window;
     window.SendMessage(WM_COMMAND, 1, 42);
     ASSERT_EQ(Received.size(), 1U);
