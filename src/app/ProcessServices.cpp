@@ -7,6 +7,8 @@
 #include "config/RegCache.h"
 #include "decisions/DialogTexts.h"
 #include "health/HttpClient.h"
+#include "housekeeping/TempFolderCleaner.h"
+#include "housekeeping/VolumeScan.h"
 #include "httpservice/MachineKey.h"
 #include "i18n/AppTranslator.h"
 #include "platform/EventLog.h"
@@ -52,6 +54,8 @@ TProcessServices::TProcessServices(const std::string& defaultTitle) {
         std::cerr << "VXTray: the path placeholders could not be built: " << e.what() << "\n";
     }
     health::InitializeHttpClient();
+    housekeeping::CreateTempFolderCleaner();
+    housekeeping::CreateVolumeList();
     decisions::RegisterDialogTexts();
     // Without administrator rights there is no registration, and no harm.
     win::RegisterEventLogSource(ApplicationLog, product::ProductEventSource, ProductMessageFile,
@@ -62,6 +66,8 @@ TProcessServices::TProcessServices(const std::string& defaultTitle) {
 TProcessServices::~TProcessServices() {
     httpservice::ClearMachineKey();
     decisions::FreeDialogTexts();
+    housekeeping::FreeVolumeList();
+    housekeeping::FreeTempFolderCleaner();
     config::FreePathPlaceholders();
     i18n::FreeAppTranslator();
     config::FreeConfigManager();

@@ -14,7 +14,8 @@ namespace vx::app {
 //   the machine (prefix and registry), the registry cache, the thread-control events, the
 //   "QEL HiveManager" event source and the hive manager, the HKEY_USERS names, the
 //   configuration manager, the translator, the path placeholder tables, the HTTP client set-up,
-//   the dialog texts and the "Korvex - Thornet 2" event source, the machine key.
+//   the temporary-folder cleaner's settings and popup window class, the volume scan, the dialog
+//   texts and the "Korvex - Thornet 2" event source, the machine key.
 // The service log's lock and the decision server's lock exist from first use.
 //
 // A machine that cannot be opened is reported on standard error and the program runs without

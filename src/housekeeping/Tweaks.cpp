@@ -12,6 +12,11 @@ namespace {
 
 constexpr const char* TweaksKey = "\\SOFTWARE\\Qelvane Limited\\Tweaks\\";
 
+std::string& ProgramNameOverride() {
+    static std::string name;
+    return name;
+}
+
 // A REG_DWORD whose data does not fit in 32 bits cannot be read; start-up reads the tweaks,
 // so such a value counts as missing instead of stopping the program.
 bool ReadTweakFrom(const std::string& key, const std::string& valueName, std::int32_t& value) {
@@ -31,9 +36,17 @@ std::string ExecutableFileName() {
     return error ? std::string() : exe.filename().string();
 }
 
+void SetTweakProgramName(const std::string& name) {
+    ProgramNameOverride() = name;
+}
+
+std::string TweakProgramName() {
+    return ProgramNameOverride().empty() ? ExecutableFileName() : ProgramNameOverride();
+}
+
 bool ReadTweakInteger(const std::string& valueName, std::int32_t& value) {
     const std::string sharedKey = TweaksKey;
-    return ReadTweakFrom(sharedKey + ExecutableFileName(), valueName, value) ||
+    return ReadTweakFrom(sharedKey + TweakProgramName(), valueName, value) ||
            ReadTweakFrom(sharedKey, valueName, value);
 }
 

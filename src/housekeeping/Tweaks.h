@@ -11,8 +11,14 @@ namespace vx::housekeeping {
 // GetModuleFileNameA); empty when /proc/self/exe cannot be read.
 std::string ExecutableFileName();
 
-// Reads the tweak `valueName`: first under the key named after the running executable's file
-// name below the tweaks key, then under the tweaks key itself, in the process's own registry
+// The program whose own tweak key is read: the running executable's file name unless set. A
+// tool that shows what the tray reads (vxpaths) names the tray; an empty name restores the
+// running executable. Set before anything reads a tweak.
+void SetTweakProgramName(const std::string& name);
+std::string TweakProgramName();
+
+// Reads the tweak `valueName`: first under the key named after TweakProgramName() below the
+// tweaks key, then under the tweaks key itself, in the process's own registry
 // view. Only REG_DWORD values count. True when one was found; `value` is untouched otherwise.
 bool ReadTweakInteger(const std::string& valueName, std::int32_t& value);
 

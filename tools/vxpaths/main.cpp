@@ -1,12 +1,16 @@
 // vxpaths: the path placeholders of the prefix's machine, built as the tray's start-up builds
-// them, printed for people and scripts.
+// them, with the tweaks and the drives start-up reads, printed for people and scripts.
 #include "PathsReport.h"
 #include "config/PathPlaceholders.h"
+#include "housekeeping/TempFolderCleaner.h"
+#include "housekeeping/Tweaks.h"
+#include "housekeeping/VolumeScan.h"
 #include "platform/Exception.h"
 #include "platform/Prefix.h"
 #include "platform/Registry.h"
 #include "platform/RegistryStore.h"
 
+#include <cstdint>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -17,9 +21,13 @@ namespace {
 using namespace vx::win;
 
 constexpr const char* Usage =
-    "usage: vxpaths          every placeholder line, then [index] with each name's values\n"
+    "usage: vxpaths          every placeholder line, then [index] with each name's values,\n"
+    "                        [tweaks] and [drives] as the tray's start-up reads them\n"
     "       vxpaths NAME     the values of NAME (\"<$SYSDIR>\"), one a line\n"
     "The machine is the prefix named by VXTRAY_PREFIX (or the default one).\n";
+
+// The tray's tweaks are read under its own name.
+constexpr const char* TrayProgram = "VXTray";
 
 int Run(const std::vector<std::string>& args) {
     if (args.size() > 1 || (args.size() == 1 && (args[0] == "-h" || args[0] == "--help"))) {
@@ -33,7 +41,10 @@ int Run(const std::vector<std::string>& args) {
         prefix, [&problems](const std::string& message) { problems.push_back(message); });
     InstallRegistryStore(store);
     SetCurrentPrefixDir(prefix);
+    vx::housekeeping::SetTweakProgramName(TrayProgram);
     vx::config::CreatePathPlaceholders();
+    vx::housekeeping::CreateTempFolderCleaner();
+    vx::housekeeping::CreateVolumeList();
     for (const std::string& problem : problems) {
         std::cerr << "vxpaths: " << problem << "\n";
     }
@@ -42,10 +53,20 @@ int Run(const std::vector<std::string>& args) {
         vx::vxpaths::PrintPlaceholders(vx::config::PathPlaceholders(), std::cout);
         std::cout << '\n';
         vx::vxpaths::PrintIndex(vx::config::PathPlaceholderIndex(), std::cout);
+        std::uint8_t firstDrive = vx::housekeeping::DefaultFirstScannedDrive;
+        vx::housekeeping::ReadTweakByte("FloppyVolumeInformation", firstDrive);
+        const vx::housekeeping::TTempFolderCleaner& cleaner =
+            *vx::housekeeping::TempFolderCleaner();
+        std::cout << '\n';
+        vx::vxpaths::PrintTweaks({cleaner.Delay, cleaner.Minimum, firstDrive}, std::cout);
+        std::cout << '\n';
+        vx::vxpaths::PrintDrives(*vx::housekeeping::VolumeList(), std::cout);
     } else if (!vx::vxpaths::PrintSet(vx::config::PathPlaceholderIndex(), args[0], std::cout)) {
         std::cerr << "vxpaths: no placeholder " << args[0] << "\n";
         code = 1;
     }
+    vx::housekeeping::FreeVolumeList();
+    vx::housekeeping::FreeTempFolderCleaner();
     vx::config::FreePathPlaceholders();
     InstallRegistryStore(nullptr);
     return code;
