@@ -3,7 +3,6 @@
 #include "support/TempPrefix.h"
 #include "support/Windows64.h"
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,8 +10,6 @@
 
 namespace vx::config {
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(NormalizePath, SingleBackslashesAndNoneAtTheEnd) {
     struct TCase {
