@@ -22,7 +22,7 @@ private:
 };
 
 // A sorted name list that ignores duplicates (names compared without regard to case).
-using TSortedNameList = std::set<std::string, win::TFoldedLess>;
+using TSortedNameList = win::TFoldedNameSet;
 
 // Start-up: creates the unit's two sorted name lists, then the hive manager. Shutdown frees
 // them. Both are safe to call twice.

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,7 +34,7 @@ private:
 };
 
 // A placeholder's values: sorted, without regard to case, each text once.
-using TPlaceholderSet = std::set<std::string, win::TFoldedLess>;
+using TPlaceholderSet = win::TFoldedNameSet;
 
 // One entry per name (without regard to case), in the order names were first added, each with
 // its set of values.

@@ -72,7 +72,7 @@ private:
 };
 
 // A sorted list of names that ignores duplicates, compared without regard to case.
-using TSortedNameList = std::set<std::string, win::TFoldedLess>;
+using TSortedNameList = win::TFoldedNameSet;
 
 // The cleaner's process-wide state.
 struct TTempFolderCleaner {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,5 +45,7 @@ struct TFoldedEqual {
 struct TFoldedLess {
     bool operator()(std::string_view a, std::string_view b) const;
 };
+// A sorted list of names that holds each name once, whatever its case.
+using TFoldedNameSet = std::set<std::string, TFoldedLess>;
 
 } // namespace vx::win
