@@ -92,6 +92,18 @@ TEST_F(PathPlaceholdersTest, A64BitMachineKeepsBothProgramFilesFolders) {
     EXPECT_EQ(Set("<$SYSDIR>"), (TValues{"C:\\Windows\\System32", "C:\\Windows\\SysWOW64"}));
 }
 
+TEST_F(PathPlaceholdersTest, LocalSettingsKeepsTheEmptyTextBesideTheValueOfThe32BitPass) {
+    FPrefix.Write("user.reg",
+                  FPrefix.Read("user.reg") +
+                      "\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\"
+                      "CurrentVersion\\Explorer\\Shell Folders]\r\n"
+                      "\"Local Settings\"=\"C:\\\\Users\\\\User\\\\Local Settings\"\r\n");
+    FPrefix.Install();
+    CreatePathPlaceholders();
+    EXPECT_EQ(Set("<$LOCALSETTINGS>"),
+              (std::vector<std::string>{"", "C:\\Users\\User\\Local Settings"}));
+}
+
 TEST_F(PathPlaceholdersTest, ThePathIsCutAtItsFirstSeparator) {
     FPrefix.Write("user.reg", std::string(test::TTempPrefix::Header) +
                                   "[HKEY_CURRENT_USER\\Environment]\r\n"
