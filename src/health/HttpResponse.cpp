@@ -1,7 +1,8 @@
 #include "health/HttpResponse.h"
 
+#include "platform/TextCodec.h"
+
 #include <algorithm>
-#include <cctype>
 #include <limits>
 
 namespace vx::health {
@@ -16,15 +17,6 @@ constexpr std::size_t MaxChunkLine = 4096;
 // More hex digits than this cannot be a chunk size that fits in 64 bits.
 constexpr std::size_t MaxChunkSizeDigits = 15;
 
-char Lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -37,17 +29,6 @@ std::string_view Trim(std::string_view text) {
         text.remove_suffix(1);
     }
     return text;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    const char lower = Lower(c);
-    if (lower >= 'a' && lower <= 'f') {
-        return lower - 'a' + 10;
-    }
-    return -1;
 }
 
 } // namespace
@@ -101,7 +82,7 @@ std::size_t HeadEnd(std::string_view data) {
 
 bool CouldBeStatusLine(std::string_view data) {
     const std::size_t length = std::min(data.size(), StatusLinePrefix.size());
-    return SameText(data.substr(0, length), StatusLinePrefix.substr(0, length));
+    return win::SameText(data.substr(0, length), StatusLinePrefix.substr(0, length));
 }
 
 bool THttpResponseHead::Parse(std::string_view head) {
@@ -143,7 +124,7 @@ bool THttpResponseHead::Parse(std::string_view head) {
 
 std::optional<std::string> THttpResponseHead::Header(std::string_view name) const {
     const auto found = std::find_if(FHeaders.begin(), FHeaders.end(), [&](const auto& header) {
-        return SameText(header.first, name);
+        return win::SameText(header.first, name);
     });
     if (found == FHeaders.end()) {
         return std::nullopt;
@@ -161,7 +142,7 @@ bool THttpResponseHead::Chunked() const {
     if (const auto comma = last.rfind(','); comma != std::string_view::npos) {
         last.remove_prefix(comma + 1);
     }
-    return SameText(Trim(last), ChunkedCoding);
+    return win::SameText(Trim(last), ChunkedCoding);
 }
 
 bool TChunkedDecoder::Feed(std::string_view data, std::string& body) {
@@ -202,8 +183,8 @@ void TChunkedDecoder::EndOfLine() {
         // The size in hex, then perhaps ";" and extensions, which are ignored.
         std::size_t digits = 0;
         std::uint64_t size = 0;
-        for (; digits < FLine.size() && HexDigit(FLine[digits]) >= 0; ++digits) {
-            size = size * 16 + static_cast<std::uint64_t>(HexDigit(FLine[digits]));
+        for (; digits < FLine.size() && win::HexDigit(FLine[digits]) >= 0; ++digits) {
+            size = size * 16 + static_cast<std::uint64_t>(win::HexDigit(FLine[digits]));
         }
         const std::string_view rest = Trim(std::string_view(FLine).substr(digits));
         if (digits == 0 || digits > MaxChunkSizeDigits || (!rest.empty() && rest[0] != ';')) {
