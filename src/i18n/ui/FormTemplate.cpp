@@ -3,16 +3,12 @@
 #include "i18n/ui/ControlTexts.h"
 
 #include <QAction>
-#include <QMenu>
 #include <QWidget>
 
 namespace vx::i18n::ui {
 
 namespace {
 
-constexpr const char* FormsSection = "Forms";
-constexpr const char* HintSuffix = ".Hint";
-constexpr const char* ItemsSuffix = ".Items";
 constexpr const char* LineBreakEscape = "%0D%0A";
 
 std::string EncodeLines(const QString& text, const QString& percent) {
@@ -25,22 +21,15 @@ std::string EncodeLines(const QString& text, const QString& percent) {
 }
 
 void WriteMenuItems(const std::string& section, QWidget& menu, TLanguageFile& ini) {
-    for (QAction* item : menu.actions()) {
-        const std::string name = ComponentName(*item);
-        if (name.empty()) {
-            continue;
+    WalkMenuItems(section, menu, [&ini](const std::string& itemSection, QAction& item) {
+        if (!item.isSeparator()) {
+            ini.WriteString(itemSection, ComponentName(item), item.text().toStdString());
         }
-        if (!item->isSeparator()) {
-            ini.WriteString(section, name, item->text().toStdString());
-        }
-        if (QMenu* submenu = item->menu(); submenu != nullptr) {
-            WriteMenuItems(InnerSection(section, *item), *submenu, ini);
-        }
-    }
+    });
 }
 
 void WriteActions(const std::string& section, QObject& actionList, TLanguageFile& ini) {
-    for (QAction* action : actionList.findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
+    for (QAction* action : ListActions(actionList)) {
         const std::string name = ComponentName(*action);
         ini.WriteString(section, name, action->text().toStdString());
         ini.WriteString(section, name + HintSuffix, ActionHint(*action).toStdString());
@@ -61,20 +50,14 @@ void WriteControl(const std::string& section, QWidget& control, int index, TLang
             ini.WriteString(section, key + ItemsSuffix, EncodeItems(*items));
         }
     }
-    const std::string name = ComponentName(control);
-    if (name.empty() || !HoldsControls(control)) {
-        return;
-    }
-    const std::string inner = InnerSection(section, control);
-    const QList<QWidget*> children = ChildControls(control);
-    for (int j = 0; j < children.size(); ++j) {
-        WriteControl(inner, *children[j], j, ini);
-    }
-    for (QObject* component : control.children()) {
-        if (IsActionList(*component)) {
-            WriteActions(InnerSection(inner, *component), *component, ini);
-        }
-    }
+    WalkContainer(
+        section, control,
+        [&ini](const std::string& inner, QWidget& child, int childIndex) {
+            WriteControl(inner, child, childIndex, ini);
+        },
+        [&ini](const std::string& listSection, QObject& list) {
+            WriteActions(listSection, list, ini);
+        });
 }
 
 } // namespace
@@ -94,25 +77,22 @@ std::string EncodeItems(const QStringList& items) {
 void WriteFormTexts(QWidget& form, TLanguageFile& ini, const TOwnerSaveHandler& onOwnerSave) {
     const std::string formName = ComponentName(form);
     ini.WriteString(FormsSection, formName, form.windowTitle().toStdString());
-    const QList<QPointer<QObject>> components = FormComponents(form);
-    for (int i = 0; i < components.size(); ++i) {
-        QObject* component = components[i];
-        if (component == nullptr) {
-            continue; // deleted by a handler of an earlier component
-        }
-        auto* control = qobject_cast<QWidget*>(component);
-        if (IsMenu(*component)) {
-            WriteMenuItems(InnerSection(formName, *component), *static_cast<QWidget*>(component),
-                           ini);
-        } else if (control != nullptr && !control->isWindow()) {
-            WriteControl(formName, *control, i, ini);
-        } else if (IsActionList(*component)) {
-            WriteActions(InnerSection(formName, *component), *component, ini);
-        }
-        if (onOwnerSave) {
-            onOwnerSave(InnerSection(formName, *component), component, ini);
-        }
-    }
+    WalkForm(form, {
+                       .Menu = [&ini](const std::string& section,
+                                      QWidget& menu) { WriteMenuItems(section, menu, ini); },
+                       .Control =
+                           [&formName, &ini](QWidget& control, int index) {
+                               WriteControl(formName, control, index, ini);
+                           },
+                       .ActionList = [&ini](const std::string& section,
+                                            QObject& list) { WriteActions(section, list, ini); },
+                       .Each =
+                           [&onOwnerSave, &ini](const std::string& section, QObject& component) {
+                               if (onOwnerSave) {
+                                   onOwnerSave(section, &component, ini);
+                               }
+                           },
+                   });
 }
 
 } // namespace vx::i18n::ui

@@ -5,17 +5,11 @@
 
 #include <QAction>
 #include <QFont>
-#include <QMenu>
-#include <QMenuBar>
 #include <QWidget>
 
 namespace vx::i18n::ui {
 
 namespace {
-
-constexpr const char* FormsSection = "Forms";
-constexpr const char* HintSuffix = ".Hint";
-constexpr const char* ItemsSuffix = ".Items";
 
 QString ReadText(const TLanguageFile& ini, const std::string& section, const std::string& key,
                  const QString& current) {
@@ -56,45 +50,6 @@ void TranslateItems(const std::string& section, const std::string& key, QWidget&
 
 } // namespace
 
-bool IsMenu(const QObject& component) {
-    return qobject_cast<const QMenu*>(&component) != nullptr ||
-           qobject_cast<const QMenuBar*>(&component) != nullptr;
-}
-
-bool IsActionList(const QObject& component) {
-    if (component.isWidgetType() || qobject_cast<const QAction*>(&component) != nullptr) {
-        return false;
-    }
-    return !component.findChildren<QAction*>(Qt::FindDirectChildrenOnly).isEmpty();
-}
-
-std::string ComponentName(const QObject& component) {
-    return component.objectName().toStdString();
-}
-
-std::string InnerSection(const std::string& section, const QObject& component) {
-    std::string inner = section;
-    inner += '.';
-    inner += ComponentName(component);
-    return inner;
-}
-
-QList<QPointer<QObject>> FormComponents(const QWidget& form) {
-    QList<QPointer<QObject>> components;
-    for (QObject* child : form.children()) {
-        components.append(child);
-    }
-    return components;
-}
-
-std::string ControlKey(const QWidget& control, int index) {
-    std::string key = ComponentName(control);
-    if (key.empty() && control.parent() != nullptr) {
-        key = ComponentName(*control.parent()) + "." + std::to_string(index);
-    }
-    return key;
-}
-
 QString DecodeControlText(std::string text, bool doubledAmpersands) {
     UnescapeText(text);
     ReplaceAll(text, "%%", "%");
@@ -107,7 +62,6 @@ QString DecodeControlText(std::string text, bool doubledAmpersands) {
 void TranslateForm(QWidget& form, const TLanguageFile& ini, const TFontSettings& font,
                    const TOwnerHandler& onOwnerLoad) {
     const TTranslateContext context{ini, font};
-    const Qt::LayoutDirection direction = LayoutDirectionOf(font.BiDiMode);
     // A QFont chooses its glyphs by Unicode and has no character set: the file's charset is
     // recorded with the loaded font and in the dialogs' default fonts, not set on a widget.
     QFont formFont = form.font();
@@ -116,33 +70,29 @@ void TranslateForm(QWidget& form, const TLanguageFile& ini, const TFontSettings&
         formFont.setPointSize(font.Size);
     }
     form.setFont(formFont);
-    form.setLayoutDirection(direction);
+    form.setLayoutDirection(LayoutDirectionOf(font.BiDiMode));
     const std::string formName = ComponentName(form);
     form.setWindowTitle(ReadText(ini, FormsSection, formName, form.windowTitle()));
     SetRightToLeftStyles(form, font.BiDiMode);
 
-    const QList<QPointer<QObject>> components = FormComponents(form);
-    for (int i = 0; i < components.size(); ++i) {
-        QObject* component = components[i];
-        if (component == nullptr) {
-            continue; // deleted by a handler of an earlier component
-        }
-        auto* control = qobject_cast<QWidget*>(component);
-        if (IsMenu(*component)) {
-            TranslateMenuItems(InnerSection(formName, *component),
-                               *static_cast<QWidget*>(component), context);
-        } else if (control != nullptr && !control->isWindow()) {
-            control->setLayoutDirection(direction);
-            if (control->parentWidget() == &form) {
-                TranslateControl(formName, control, i, context);
-            }
-        } else if (IsActionList(*component)) {
-            TranslateActions(InnerSection(formName, *component), *component, context);
-        }
-        if (onOwnerLoad) {
-            onOwnerLoad(InnerSection(formName, *component), component, ini);
-        }
-    }
+    WalkForm(
+        form,
+        {
+            .Menu = [&context](const std::string& section,
+                               QWidget& menu) { TranslateMenuItems(section, menu, context); },
+            .Control =
+                [&formName, &context](QWidget& control, int index) {
+                    TranslateControl(formName, &control, index, context);
+                },
+            .ActionList = [&context](const std::string& section,
+                                     QObject& list) { TranslateActions(section, list, context); },
+            .Each =
+                [&onOwnerLoad, &ini](const std::string& section, QObject& component) {
+                    if (onOwnerLoad) {
+                        onOwnerLoad(section, &component, ini);
+                    }
+                },
+        });
 }
 
 void TranslateControl(const std::string& section, QWidget* control, int index,
@@ -169,47 +119,34 @@ void TranslateControl(const std::string& section, QWidget* control, int index,
         TranslateItems(section, key, *control, context);
     }
 
-    const std::string name = ComponentName(*control);
-    if (name.empty() || !HoldsControls(*control)) {
-        return;
-    }
-    const std::string inner = InnerSection(section, *control);
-    const QList<QWidget*> children = ChildControls(*control);
-    for (int j = 0; j < children.size(); ++j) {
-        try {
-            TranslateControl(inner, children[j], j, context);
-        } catch (...) {
-            // one faulty child leaves its siblings to be translated
-        }
-    }
-    for (QObject* component : control->children()) {
-        if (IsActionList(*component)) {
+    WalkContainer(
+        section, *control,
+        [&context](const std::string& inner, QWidget& child, int childIndex) {
             try {
-                TranslateActions(InnerSection(inner, *component), *component, context);
+                TranslateControl(inner, &child, childIndex, context);
+            } catch (...) {
+                // one faulty child leaves its siblings to be translated
+            }
+        },
+        [&context](const std::string& listSection, QObject& list) {
+            try {
+                TranslateActions(listSection, list, context);
             } catch (...) {
                 // one faulty list leaves the others to be translated
             }
-        }
-    }
+        });
 }
 
 void TranslateMenuItems(const std::string& section, QWidget& menu,
                         const TTranslateContext& context) {
-    for (QAction* item : menu.actions()) {
-        const std::string name = ComponentName(*item);
-        if (name.empty()) {
-            continue; // an unnamed entry keeps its caption, and so does its submenu
-        }
-        item->setText(ReadText(context.Ini, section, name, item->text()));
-        if (QMenu* submenu = item->menu(); submenu != nullptr) {
-            TranslateMenuItems(InnerSection(section, *item), *submenu, context);
-        }
-    }
+    WalkMenuItems(section, menu, [&context](const std::string& itemSection, QAction& item) {
+        item.setText(ReadText(context.Ini, itemSection, ComponentName(item), item.text()));
+    });
 }
 
 void TranslateActions(const std::string& section, QObject& actionList,
                       const TTranslateContext& context) {
-    for (QAction* action : actionList.findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
+    for (QAction* action : ListActions(actionList)) {
         const std::string name = ComponentName(*action);
         action->setText(ReadText(context.Ini, section, name, action->text()));
         SetActionHint(*action,

@@ -2,12 +2,11 @@
 
 #include "i18n/LanguageFile.h"
 #include "i18n/LanguageText.h"
+#include "i18n/ui/FormWalk.h"
 
 #include <functional>
 #include <string>
 
-#include <QList>
-#include <QPointer>
 #include <QString>
 
 class QObject;
@@ -15,13 +14,8 @@ class QWidget;
 
 // Applying a loaded language file to one window: its caption, fonts and direction, then every
 // control, menu and action list on it, each text looked up under a section and key built from
-// the names of the window, its containers, menus and lists. A text the file does not hold keeps
-// its current value. Runs on the user-interface thread.
-//
-// A window's components are its direct QObject children, in order: controls (child widgets),
-// menus (QMenu, QMenuBar) and action lists (any other object that holds QActions, such as the
-// tray window's "alTray"). A widget inside a container belongs to the container, as Qt's object
-// tree has it, and is reached through it.
+// the names of the window, its containers, menus and lists (FormWalk.h). A text the file does
+// not hold keeps its current value. Runs on the user-interface thread.
 namespace vx::i18n::ui {
 
 // Raised for each component of a translated window: the section of the component, the
@@ -53,19 +47,6 @@ void TranslateMenuItems(const std::string& section, QWidget& menu,
 // The captions and hints of the actions of one list.
 void TranslateActions(const std::string& section, QObject& actionList,
                       const TTranslateContext& context);
-
-// The parts of a window as the walk sees them.
-bool IsMenu(const QObject& component);
-bool IsActionList(const QObject& component);
-// The name of a component as the file spells it.
-std::string ComponentName(const QObject& component);
-// The section of what lies inside `component` under `section`: section + "." + its name.
-std::string InnerSection(const std::string& section, const QObject& component);
-// The window's components, guarded: a handler called during a walk may delete one.
-QList<QPointer<QObject>> FormComponents(const QWidget& form);
-// The key of a control's text: its name, or for a control without one its parent's name, a
-// dot and its index.
-std::string ControlKey(const QWidget& control, int index);
 
 // A control text as the file holds it: the two escapes decoded, then "%%" made "%" once more;
 // for a label that does not show accelerators, "&&" made "&".
