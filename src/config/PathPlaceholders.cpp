@@ -39,17 +39,17 @@ std::string PlaceholderName(const char* name) {
     return std::string("<$") + name + ">";
 }
 
+// The first of `lines` (name, value pairs) with the name `name`, without regard to case.
+template <typename TLines>
+auto FindNamed(TLines& lines, const std::string& name) {
+    return std::find_if(lines.begin(), lines.end(),
+                        [&name](const auto& line) { return win::SameText(line.first, name); });
+}
+
 // The folder part of a path: up to and including its last backslash or colon.
 std::string FolderPart(const std::string& path) {
     const std::size_t at = path.find_last_of("\\:");
     return at == std::string::npos ? std::string() : path.substr(0, at + 1);
-}
-
-std::string Trim(const std::string& text) {
-    const auto blank = [](unsigned char c) { return c <= ' '; };
-    auto begin = std::find_if_not(text.begin(), text.end(), blank);
-    auto end = std::find_if_not(text.rbegin(), text.rend(), blank).base();
-    return begin < end ? std::string(begin, end) : std::string();
 }
 
 // Every occurrence of `from`, in any case, replaced by `to`.
@@ -102,7 +102,7 @@ void DeriveProfiles(TPlaceholderList& list) {
         }
     }
     if (list.Read("<$PROFILES>").empty()) {
-        const std::string folder = Trim(FolderPart(list.Read("<$PROFILE>")));
+        const std::string folder(win::Trim(FolderPart(list.Read("<$PROFILE>"))));
         if (!folder.empty()) {
             list.Set("<$PROFILES>", folder.substr(0, folder.size() - 1));
         }
@@ -137,16 +137,12 @@ void ReadSetupFolders(TPlaceholderList& list, const std::string& prefix,
 } // namespace
 
 std::string TPlaceholderList::Read(const std::string& name) const {
-    const auto line = std::find_if(FLines.begin(), FLines.end(), [&name](const TLine& l) {
-        return win::SameText(l.first, name);
-    });
+    const auto line = FindNamed(FLines, name);
     return line == FLines.end() ? std::string() : line->second;
 }
 
 void TPlaceholderList::Set(const std::string& name, const std::string& value) {
-    const auto line = std::find_if(FLines.begin(), FLines.end(), [&name](const TLine& l) {
-        return win::SameText(l.first, name);
-    });
+    const auto line = FindNamed(FLines, name);
     if (value.empty()) {
         if (line != FLines.end()) {
             FLines.erase(line);
@@ -163,9 +159,7 @@ void TPlaceholderList::Append(const std::string& name, const std::string& value)
 }
 
 TPlaceholderSet& TPlaceholderIndex::Entry(const std::string& name) {
-    const auto entry = std::find_if(FEntries.begin(), FEntries.end(), [&name](const auto& e) {
-        return win::SameText(e.first, name);
-    });
+    const auto entry = FindNamed(FEntries, name);
     if (entry != FEntries.end()) {
         return entry->second;
     }
@@ -173,9 +167,7 @@ TPlaceholderSet& TPlaceholderIndex::Entry(const std::string& name) {
 }
 
 const TPlaceholderSet* TPlaceholderIndex::Find(const std::string& name) const {
-    const auto entry = std::find_if(FEntries.begin(), FEntries.end(), [&name](const auto& e) {
-        return win::SameText(e.first, name);
-    });
+    const auto entry = FindNamed(FEntries, name);
     return entry == FEntries.end() ? nullptr : &entry->second;
 }
 

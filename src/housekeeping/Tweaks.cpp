@@ -2,9 +2,7 @@
 
 #include "config/RegAccessor.h"
 #include "config/RegRead.h"
-
-#include <filesystem>
-#include <system_error>
+#include "platform/Files.h"
 
 namespace vx::housekeeping {
 
@@ -30,18 +28,12 @@ bool ReadTweakFrom(const std::string& key, const std::string& valueName, std::in
 
 } // namespace
 
-std::string ExecutableFileName() {
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : exe.filename().string();
-}
-
 void SetTweakProgramName(const std::string& name) {
     ProgramNameOverride() = name;
 }
 
 std::string TweakProgramName() {
-    return ProgramNameOverride().empty() ? ExecutableFileName() : ProgramNameOverride();
+    return ProgramNameOverride().empty() ? win::ExecutableFileName() : ProgramNameOverride();
 }
 
 bool ReadTweakInteger(const std::string& valueName, std::int32_t& value) {

@@ -7,10 +7,6 @@
 // HKEY_LOCAL_MACHINE\SOFTWARE\Qelvane Limited\Tweaks, optionally per executable.
 namespace vx::housekeeping {
 
-// The file name of the running executable, without its folder (the file part of
-// GetModuleFileNameA); empty when /proc/self/exe cannot be read.
-std::string ExecutableFileName();
-
 // The program whose own tweak key is read: the running executable's file name unless set. A
 // tool that shows what the tray reads (vxpaths) names the tray; an empty name restores the
 // running executable. Set before anything reads a tweak.

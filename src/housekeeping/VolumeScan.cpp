@@ -13,6 +13,7 @@ constexpr const char* FirstDriveValue = "FloppyVolumeInformation";
 constexpr int LastDrive = 25; // Z
 
 std::unique_ptr<std::vector<TVolumeInformation>> TheVolumeList;
+std::uint8_t TheFirstScannedDrive = DefaultFirstScannedDrive;
 
 } // namespace
 
@@ -35,13 +36,18 @@ std::vector<TVolumeInformation> ScanVolumes(std::uint8_t firstDrive) {
 }
 
 void CreateVolumeList() {
-    std::uint8_t firstDrive = DefaultFirstScannedDrive;
-    ReadTweakByte(FirstDriveValue, firstDrive);
-    TheVolumeList = std::make_unique<std::vector<TVolumeInformation>>(ScanVolumes(firstDrive));
+    TheFirstScannedDrive = DefaultFirstScannedDrive;
+    ReadTweakByte(FirstDriveValue, TheFirstScannedDrive);
+    TheVolumeList =
+        std::make_unique<std::vector<TVolumeInformation>>(ScanVolumes(TheFirstScannedDrive));
 }
 
 void FreeVolumeList() {
     TheVolumeList.reset();
+}
+
+std::uint8_t FirstScannedDrive() {
+    return TheFirstScannedDrive;
 }
 
 const std::vector<TVolumeInformation>* VolumeList() {

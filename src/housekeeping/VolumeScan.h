@@ -28,6 +28,8 @@ std::vector<TVolumeInformation> ScanVolumes(std::uint8_t firstDrive);
 // again replaces it. Shutdown frees it.
 void CreateVolumeList();
 void FreeVolumeList();
+// The first drive index the volume list was scanned from (the tweak as read, or its default).
+std::uint8_t FirstScannedDrive();
 // The volume list, or null outside start-up and shutdown.
 const std::vector<TVolumeInformation>* VolumeList();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Exception.h"
+#include "platform/WinTypes.h"
 
 #include <cstdint>
 #include <string>
@@ -14,7 +15,7 @@
 namespace vx::housekeeping {
 
 using HWND = std::uintptr_t; // 0 = no window
-using UINT = std::uint32_t;
+using win::UINT;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 

@@ -1,5 +1,7 @@
 #include "httpservice/RequestReader.h"
 
+#include "platform/TextCodec.h"
+
 #include <climits>
 #include <utility>
 
@@ -203,16 +205,7 @@ void TRequestReader::TakeBody() {
 }
 
 std::string TrimControls(const std::string& text) {
-    auto isControl = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && isControl(text[first])) {
-        ++first;
-    }
-    while (last > first && isControl(text[last - 1])) {
-        --last;
-    }
-    return text.substr(first, last - first);
+    return std::string(win::Trim(text));
 }
 
 } // namespace vx::httpservice

@@ -1,6 +1,7 @@
 #include "i18n/AppTranslator.h"
 
 #include "config/ConfigManager.h"
+#include "config/RegRead.h"
 #include "i18n/LanguageFileReader.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
@@ -20,11 +21,8 @@ constexpr const char* DefaultCompressIndicator = "LCF";
 constexpr const char* DefaultFileExtension = "lng";
 constexpr const char* LanguagesFolder = "Languages/";
 constexpr const char* DefaultHelpFile = "Help\\English.chm";
-constexpr const char* LanguageNameKey = "LanguageName";
-constexpr const char* UseKey = "Use";
-constexpr const char* HelpFileKey = "HelpFile";
 // A file name is far shorter; a longer value is not a language's name.
-constexpr win::DWORD MaxLanguageNameBytes = 4096;
+constexpr std::size_t MaxLanguageNameBytes = 4096;
 
 std::unique_ptr<TAppTranslator> TheAppTranslator;
 
@@ -64,6 +62,28 @@ std::string RelativeKey(std::string key) {
         key.erase(0, 1);
     }
     return key;
+}
+
+// Every procedure, then every handler, in registration order with `ini`. By index: a handler
+// may register further handlers, which then run too. An error stops the run; true when all ran.
+template <typename TProc, typename TEvent, typename TIni>
+bool RunHandlers(const std::vector<TProc>& procs, const std::vector<TEvent>& events, TIni& ini) {
+    try {
+        for (std::size_t i = 0; i < procs.size(); ++i) {
+            if (procs[i] != nullptr) {
+                procs[i](ini);
+            }
+        }
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            if (events[i]) {
+                const TEvent handler = events[i]; // the list may grow while it runs
+                handler(ini);
+            }
+        }
+    } catch (...) {
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -158,42 +178,11 @@ void TAppTranslator::AddSaveHandler(TLocalizationObjectSaveEvent handler) {
 }
 
 bool TAppTranslator::RunLoadHandlers(const TLanguageFile& ini) const {
-    try {
-        // By index: a handler may register further handlers, which then run too.
-        for (std::size_t i = 0; i < FLoadProcs.size(); ++i) {
-            if (FLoadProcs[i] != nullptr) {
-                FLoadProcs[i](ini);
-            }
-        }
-        for (std::size_t i = 0; i < FLoadEvents.size(); ++i) {
-            if (FLoadEvents[i]) {
-                TLocalizationObjectLoadEvent handler = FLoadEvents[i];
-                handler(ini);
-            }
-        }
-    } catch (...) {
-        return false;
-    }
-    return true;
+    return RunHandlers(FLoadProcs, FLoadEvents, ini);
 }
 
 bool TAppTranslator::RunSaveHandlers(TLanguageFile& ini) const {
-    try {
-        for (std::size_t i = 0; i < FSaveProcs.size(); ++i) {
-            if (FSaveProcs[i] != nullptr) {
-                FSaveProcs[i](ini);
-            }
-        }
-        for (std::size_t i = 0; i < FSaveEvents.size(); ++i) {
-            if (FSaveEvents[i]) {
-                TLocalizationObjectSaveEvent handler = FSaveEvents[i];
-                handler(ini);
-            }
-        }
-    } catch (...) {
-        return false;
-    }
-    return true;
+    return RunHandlers(FSaveProcs, FSaveEvents, ini);
 }
 
 void TAppTranslator::SaveLanguageChoice(const std::string& languageBaseName) const {
@@ -209,31 +198,20 @@ void TAppTranslator::SaveLanguageChoice(const std::string& languageBaseName) con
 }
 
 std::optional<std::string> TAppTranslator::RememberedLanguage() const {
-    win::TKeyHandle handle;
-    if (win::RegOpenKeyEx(FRegistryRootKey, RelativeKey(RegistryKey()), win::KEY_READ,
-                          handle.Receive()) != win::ERROR_SUCCESS) {
-        return std::nullopt;
+    std::string name;
+    try {
+        if (!config::RegReadString(FRegistryRootKey, RegistryKey(), FRegistryValue, 32, name)) {
+            return std::nullopt;
+        }
+    } catch (const vx::Exception&) {
+        return std::nullopt; // a value that cannot be read names no language
     }
-    win::DWORD type = 0;
-    win::DWORD size = 0;
-    if (win::RegQueryValueEx(handle.Get(), FRegistryValue, &type, nullptr, &size) !=
-            win::ERROR_SUCCESS ||
-        (type != win::REG_SZ && type != win::REG_EXPAND_SZ) || size > MaxLanguageNameBytes) {
-        return std::nullopt;
-    }
-    std::string name(size, '\0');
-    if (win::RegQueryValueEx(handle.Get(), FRegistryValue, &type,
-                             reinterpret_cast<std::uint8_t*>(name.data()),
-                             &size) != win::ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    name.resize(std::min<std::size_t>(size, name.size()));
-    if (const std::size_t end = name.find('\0'); end != std::string::npos) {
-        name.erase(end);
-    }
-    // A name that leaves the Languages folder is no language of ours.
-    if (name.empty() || name == "." || name == ".." ||
-        name.find_first_of("/\\") != std::string::npos) {
+    // A name that leaves the Languages folder, or that holds line breaks (several texts), is no
+    // language of ours.
+    const bool control = std::any_of(name.begin(), name.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < ' '; });
+    if (name.empty() || name.size() > MaxLanguageNameBytes || control || name == "." ||
+        name == ".." || name.find_first_of("/\\") != std::string::npos) {
         return std::nullopt;
     }
     return name;

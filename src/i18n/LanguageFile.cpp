@@ -14,18 +14,6 @@ constexpr char KeySeparator = '=';
 constexpr std::string_view HexPrefixLower = "0x";
 constexpr std::string_view HexPrefixUpper = "0X";
 
-// Without leading and trailing blanks and control characters.
-std::string_view Trim(std::string_view text) {
-    auto isSpace = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!text.empty() && isSpace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isSpace(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 bool ParseHex(std::string_view digits, std::int32_t& value) {
     std::uint64_t result = 0;
     for (const char c : digits) {
@@ -85,7 +73,7 @@ void TLanguageFile::SetText(std::string_view text) {
         if (end == std::string_view::npos) {
             end = text.size();
         }
-        const std::string_view line = Trim(text.substr(start, end - start));
+        const std::string_view line = win::Trim(text.substr(start, end - start));
         start = end + 1;
         if (end < text.size() && text[end] == '\r' && start < text.size() && text[start] == '\n') {
             ++start;
@@ -95,7 +83,7 @@ void TLanguageFile::SetText(std::string_view text) {
             continue;
         }
         if (line.size() >= 2 && line.front() == SectionOpen && line.back() == SectionClose) {
-            current = &AddSection(std::string(Trim(line.substr(1, line.size() - 2))));
+            current = &AddSection(std::string(win::Trim(line.substr(1, line.size() - 2))));
             continue;
         }
         if (current == nullptr) {
@@ -106,8 +94,8 @@ void TLanguageFile::SetText(std::string_view text) {
         if (separator == std::string_view::npos) {
             entry.Name = std::string(line);
         } else {
-            entry.Name = std::string(Trim(line.substr(0, separator)));
-            entry.Value = std::string(Trim(line.substr(separator + 1)));
+            entry.Name = std::string(win::Trim(line.substr(0, separator)));
+            entry.Value = std::string(win::Trim(line.substr(separator + 1)));
             entry.HasValue = true;
         }
         AddLine(*current, std::move(entry));

@@ -13,6 +13,10 @@ namespace vx::i18n {
 
 // The section of a language file that describes the language itself.
 inline constexpr const char* MainSection = "Main";
+// Its keys that describe the language: its own name, its usage hint and its help file.
+inline constexpr const char* LanguageNameKey = "LanguageName";
+inline constexpr const char* UseKey = "Use";
+inline constexpr const char* HelpFileKey = "HelpFile";
 
 // The reading direction of a language, numbered as the file format and the windows know it.
 enum class TBiDiMode : std::uint8_t {

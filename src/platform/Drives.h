@@ -12,8 +12,6 @@
 // .windows-label and .windows-serial (hexadecimal) at the drive's root.
 namespace vx::win {
 
-using UINT = std::uint32_t;
-
 inline constexpr UINT DRIVE_UNKNOWN = 0;
 inline constexpr UINT DRIVE_NO_ROOT_DIR = 1;
 inline constexpr UINT DRIVE_REMOVABLE = 2;

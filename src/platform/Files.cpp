@@ -42,15 +42,30 @@ bool FileExists(std::string_view path) {
     return !ec && fs::exists(status) && !fs::is_directory(status);
 }
 
-std::string ExecutableFolder() {
+namespace {
+
+// The running executable's path, or empty when it cannot be read.
+fs::path ExecutablePath() {
     std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    const fs::path folder = ec ? fs::current_path(ec) : exe.parent_path();
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::path() : exe;
+}
+
+} // namespace
+
+std::string ExecutableFolder() {
+    const fs::path exe = ExecutablePath();
+    std::error_code ec;
+    const fs::path folder = exe.empty() ? fs::current_path(ec) : exe.parent_path();
     std::string text = folder.string();
     if (text.empty() || text.back() != '/') {
         text += '/';
     }
     return text;
+}
+
+std::string ExecutableFileName() {
+    return ExecutablePath().filename().string();
 }
 
 } // namespace vx::win

@@ -22,5 +22,8 @@ bool FileExists(std::string_view path);
 // The folder of the running executable with a trailing path delimiter (GetModuleFileNameA's
 // folder); the current directory when /proc/self/exe cannot be read.
 std::string ExecutableFolder();
+// The file name of the running executable without its folder (GetModuleFileNameA's file
+// part); empty when /proc/self/exe cannot be read.
+std::string ExecutableFileName();
 
 } // namespace vx::win

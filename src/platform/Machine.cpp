@@ -17,4 +17,15 @@ std::filesystem::path OpenMachine() {
     return prefix;
 }
 
+std::filesystem::path
+OpenExistingMachine(const std::function<void(const std::string&)>& onProblem) {
+    auto prefix = ResolvePrefixDir();
+    RequirePrefix(prefix);
+    InstallRegistryStore(std::make_shared<TRegistryStore>(prefix, onProblem));
+    SetCurrentPrefixDir(prefix);
+    TKeyHandle probe; // opening a key loads every hive
+    RegOpenKeyEx(HKEY_LOCAL_MACHINE, "", KEY_READ, probe.Receive());
+    return prefix;
+}
+
 } // namespace vx::win

@@ -138,6 +138,17 @@ std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text, TInvalidText inva
     return out;
 }
 
+std::string_view Trim(std::string_view text) {
+    auto isControl = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (!text.empty() && isControl(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isControl(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
 std::string FoldCase(std::string_view text) {
     std::string out(text);
     for (char& c : out) {

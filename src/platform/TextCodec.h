@@ -32,6 +32,10 @@ bool IsValidUtf8(std::string_view text);
 std::string FoldCase(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);
 
+// `text` without its leading and trailing blanks and control characters (every byte up to
+// ' '), as Delphi's Trim.
+std::string_view Trim(std::string_view text);
+
 // The value of a hexadecimal digit of either case, -1 for any other character.
 int HexDigit(char c);
 

@@ -7,6 +7,7 @@
 namespace vx::win {
 
 using DWORD = std::uint32_t;
+using UINT = std::uint32_t;
 using LSTATUS = std::int32_t;
 using REGSAM = std::uint32_t;
 using HKEY = std::uintptr_t;

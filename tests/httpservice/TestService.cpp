@@ -10,21 +10,10 @@
 #include <unistd.h>
 
 namespace vx::httpservice::test {
-namespace {
-
-sockaddr_in Loopback(int port) {
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<std::uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return addr;
-}
-
-} // namespace
 
 TPortBlocker::TPortBlocker(int port, bool listen) {
     FHandle = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr = Loopback(port);
+    sockaddr_in addr = vx::test::LoopbackAddress(port);
     if (::bind(FHandle, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
         (listen && ::listen(FHandle, 4) != 0)) {
         ::close(FHandle);
@@ -43,7 +32,7 @@ TClient::TClient(int port, int receiveBuffer) {
     if (receiveBuffer > 0) {
         ::setsockopt(FHandle, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     }
-    sockaddr_in addr = Loopback(port);
+    sockaddr_in addr = vx::test::LoopbackAddress(port);
     if (::connect(FHandle, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         ::close(FHandle);
         FHandle = -1;

@@ -11,14 +11,20 @@
 
 namespace vx::test {
 
+sockaddr_in LoopbackAddress(int port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
 int BindLoopback(int& port) {
     const int handle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (handle < 0) {
         throw Exception("no socket for a loopback port");
     }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address = LoopbackAddress(0);
     socklen_t length = sizeof address;
     if (::bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
@@ -34,18 +40,6 @@ int FreeLoopbackPort() {
     ::close(BindLoopback(port));
     return port;
 }
-
-namespace {
-
-sockaddr_in LoopbackAddress(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
-} // namespace
 
 bool LoopbackListening(int port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

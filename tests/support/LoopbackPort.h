@@ -2,8 +2,12 @@
 
 #include <chrono>
 #include <functional>
+#include <netinet/in.h>
 
 namespace vx::test {
+
+// The address of `port` on 127.0.0.1.
+sockaddr_in LoopbackAddress(int port);
 
 // A TCP socket bound to a free loopback port, not yet listening; `port` receives the port.
 // Raises vx::Exception when no port can be had.

@@ -6,13 +6,11 @@
 #include "housekeeping/Tweaks.h"
 #include "housekeeping/VolumeScan.h"
 #include "platform/Exception.h"
-#include "platform/Prefix.h"
+#include "platform/Machine.h"
 #include "platform/Registry.h"
-#include "platform/RegistryStore.h"
 
 #include <cstdint>
 #include <iostream>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,13 +32,8 @@ int Run(const std::vector<std::string>& args) {
         (args.size() > 1 ? std::cerr : std::cout) << Usage;
         return args.size() > 1 ? 2 : 0;
     }
-    const auto prefix = ResolvePrefixDir();
-    RequirePrefix(prefix);
     std::vector<std::string> problems;
-    auto store = std::make_shared<TRegistryStore>(
-        prefix, [&problems](const std::string& message) { problems.push_back(message); });
-    InstallRegistryStore(store);
-    SetCurrentPrefixDir(prefix);
+    OpenExistingMachine([&problems](const std::string& message) { problems.push_back(message); });
     vx::housekeeping::SetTweakProgramName(TrayProgram);
     vx::config::CreatePathPlaceholders();
     vx::housekeeping::CreateTempFolderCleaner();
@@ -53,12 +46,11 @@ int Run(const std::vector<std::string>& args) {
         vx::vxpaths::PrintPlaceholders(vx::config::PathPlaceholders(), std::cout);
         std::cout << '\n';
         vx::vxpaths::PrintIndex(vx::config::PathPlaceholderIndex(), std::cout);
-        std::uint8_t firstDrive = vx::housekeeping::DefaultFirstScannedDrive;
-        vx::housekeeping::ReadTweakByte("FloppyVolumeInformation", firstDrive);
         const vx::housekeeping::TTempFolderCleaner& cleaner =
             *vx::housekeeping::TempFolderCleaner();
         std::cout << '\n';
-        vx::vxpaths::PrintTweaks({cleaner.Delay, cleaner.Minimum, firstDrive}, std::cout);
+        vx::vxpaths::PrintTweaks(
+            {cleaner.Delay, cleaner.Minimum, vx::housekeeping::FirstScannedDrive()}, std::cout);
         std::cout << '\n';
         vx::vxpaths::PrintDrives(*vx::housekeeping::VolumeList(), std::cout);
     } else if (!vx::vxpaths::PrintSet(vx::config::PathPlaceholderIndex(), args[0], std::cout)) {

@@ -1,9 +1,8 @@
 // vxreg: the registry command line of the prefix, in the manner of reg.exe.
 #include "RegArgs.h"
 #include "RegTool.h"
-#include "platform/Prefix.h"
+#include "platform/Machine.h"
 #include "platform/Registry.h"
-#include "platform/RegistryStore.h"
 
 #include <exception>
 #include <iostream>
@@ -48,18 +47,9 @@ bool ReportProblems(const std::vector<std::string>& problems) {
 
 int Run(const std::vector<std::string>& args) {
     const vx::vxreg::TCommand command = vx::vxreg::ParseCommandLine(args);
-    const auto prefix = ResolvePrefixDir();
-    RequirePrefix(prefix);
     std::vector<std::string> problems;
-    auto store = std::make_shared<TRegistryStore>(
-        prefix, [&problems](const std::string& message) { problems.push_back(message); });
-    InstallRegistryStore(store);
-    // Opening a key loads every hive: a hive that does not parse stops the command before it
-    // reads or changes anything.
-    {
-        TKeyHandle probe;
-        RegOpenKeyEx(HKEY_LOCAL_MACHINE, "", KEY_READ, probe.Receive());
-    }
+    OpenExistingMachine([&problems](const std::string& message) { problems.push_back(message); });
+    // A hive that does not parse stops the command before it reads or changes anything.
     if (ReportProblems(problems)) {
         return 1;
     }

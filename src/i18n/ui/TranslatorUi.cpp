@@ -171,9 +171,9 @@ QList<QWidget*> TTranslatorUi::Forms() {
 
 TLanguageFile TTranslatorUi::LanguageTemplate() const {
     TLanguageFile ini;
-    ini.WriteString(MainSection, "LanguageName", BuiltInLanguage);
-    ini.WriteString(MainSection, "Use", "");
-    ini.WriteString(MainSection, "HelpFile", FTranslator.HelpFile());
+    ini.WriteString(MainSection, LanguageNameKey, BuiltInLanguage);
+    ini.WriteString(MainSection, UseKey, "");
+    ini.WriteString(MainSection, HelpFileKey, FTranslator.HelpFile());
     const QList<QWidget*> forms = Forms();
     TFontSettings font = ReadFontSettings(ini);
     if (!forms.isEmpty()) {
