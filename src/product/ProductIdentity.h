@@ -8,6 +8,9 @@ namespace vx::product {
 inline constexpr const char* ProductName = "Korvex - Thornet 2";
 // The tray program's title, as the application names itself.
 inline constexpr const char* ApplicationTitle = "Korvex - Thornet 2 Tray";
+// The installed desktop file's name without ".desktop": the taskbar matches windows to it, the
+// StatusNotifier item takes it as its id, and the AppStream component shares it.
+inline constexpr const char* DesktopFileName = "com.qelvane.KorvexThornet2Tray";
 // The event source under which the dialogs and the status loader report errors; registered at
 // start-up together with the dialog texts.
 inline constexpr const char* ProductEventSource = ProductName;
