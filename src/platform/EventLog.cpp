@@ -1,8 +1,9 @@
 #include "platform/EventLog.h"
 
+#include "platform/SystemLog.h"
+
 #include <map>
 #include <mutex>
-#include <syslog.h>
 
 namespace vx::win {
 namespace {
@@ -19,47 +20,6 @@ struct TSources {
 TSources& Sources() {
     static TSources sources;
     return sources;
-}
-
-int SyslogPriority(std::uint16_t type) {
-    switch (type) {
-    case EVENTLOG_ERROR_TYPE:
-    case EVENTLOG_AUDIT_FAILURE:
-        return LOG_ERR;
-    case EVENTLOG_WARNING_TYPE:
-        return LOG_WARNING;
-    case EVENTLOG_INFORMATION_TYPE:
-        return LOG_INFO;
-    default:
-        return LOG_NOTICE;
-    }
-}
-
-// One syslog line: the category and identifier, then the insertion strings; line breaks
-// inside a string become blanks so that an event stays one line.
-std::string SyslogText(const TEventRecord& event) {
-    std::string text = "[category " + std::to_string(event.Category) + ", event " +
-                       std::to_string(event.EventId) + "]";
-    for (const auto& s : event.Strings) {
-        text += ' ';
-        for (size_t i = 0; i < s.size(); ++i) {
-            if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
-                continue;
-            }
-            text += (s[i] == '\r' || s[i] == '\n') ? ' ' : s[i];
-        }
-    }
-    return text;
-}
-
-bool WriteSyslog(const TEventRecord& event) {
-    // openlog keeps the ident pointer: the lock keeps `event` alive until closelog.
-    static std::mutex syslogLock;
-    std::lock_guard lock(syslogLock);
-    openlog(event.Source.c_str(), LOG_PID, LOG_USER);
-    syslog(SyslogPriority(event.Type), "%s", SyslogText(event).c_str());
-    closelog();
-    return true;
 }
 
 } // namespace
@@ -96,7 +56,7 @@ bool ReportEvent(HANDLE eventLog, std::uint16_t type, std::uint16_t category, DW
         event.Source = open->second;
         sink = s.Sink;
     }
-    return sink ? sink(event) : WriteSyslog(event);
+    return sink ? sink(event) : WriteSystemLog(event);
 }
 
 bool DeregisterEventSource(HANDLE eventLog) {

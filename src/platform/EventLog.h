@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-// The Windows event log, written to syslog(3): the ident is the event source's name and the
-// priority follows the event type. A sink can take the place of syslog (tests record events
-// with TEventLogRecorder).
+// The Windows event log, written to the systemd journal where it runs and to syslog(3)
+// elsewhere (platform/SystemLog.h), under the executable's name with the event source in a
+// field or the line; the priority follows the event type. A sink can take the place of both
+// (tests record events with TEventLogRecorder, or the journal's fields with TJournalRecorder).
 namespace vx::win {
 
 // Event types of ReportEvent.
@@ -30,7 +31,8 @@ struct TEventRecord {
     std::vector<std::string> Strings; // the insertion strings, in order
 };
 
-// Where reported events go; returns whether the event was reported. Empty: syslog.
+// Where reported events go; returns whether the event was reported. Empty: the journal or
+// syslog.
 using TEventSink = std::function<bool(const TEventRecord&)>;
 // Installs `sink` for the whole process and returns the previous one.
 TEventSink SetEventSink(TEventSink sink);
@@ -56,7 +58,7 @@ bool RegisterEventLogSource(const std::string& logName, const std::string& sourc
                             const std::string& messageFile, std::int32_t typesSupported,
                             std::int32_t categoryCount);
 
-// Records every event reported while it lives, instead of sending it to syslog.
+// Records every event reported while it lives, instead of sending it to the system's log.
 class TEventLogRecorder {
 public:
     TEventLogRecorder();
