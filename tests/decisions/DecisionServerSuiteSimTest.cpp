@@ -2,6 +2,7 @@
 #include "decisions/MonitorPeer.h"
 #include "suite-sim/SampleDecisions.h"
 #include "suite-sim/SimServices.h"
+#include "suite-sim/TrayAdd.h"
 
 #include <algorithm>
 #include <mutex>
@@ -73,6 +74,42 @@ TEST_F(DecisionServerWithSuiteSim, AddOptionQueriesAreTakenOrRefused) {
     EXPECT_FALSE(SendAdd("module=m", reply));
     EXPECT_EQ(reply, "");
     EXPECT_EQ(FDaemon->Decisions().Count(), 1);
+}
+
+// suite-sim --add prints the tray's status line and says why a decision was not taken: the
+// tray's 504 says nothing, so the reason must match what the server really checked.
+TEST_F(DecisionServerWithSuiteSim, TheAddOptionSaysWhyTheTrayRefused) {
+    const std::string fieldsRequired =
+        "not accepted: the fields module and information are required";
+    const struct {
+        const char* Name;
+        std::string Query;
+        std::size_t Bound; // pending decisions the tray takes
+        std::string StatusLine;
+        std::string Reason; // empty: taken
+    } cases[] = {
+        {"taken", "module=Registry&information=New%20autostart%20entry", 10, "HTTP/1.0 200", ""},
+        {"no information", "module=Registry&item=HKLM%5CSoftware%5CRun&threatlevel=4", 10,
+         "HTTP/1.0 504", fieldsRequired + " (information is missing)"},
+        {"no module", "information=x", 10, "HTTP/1.0 504", fieldsRequired + " (module is missing)"},
+        {"neither", "item=x", 10, "HTTP/1.0 504", fieldsRequired + " (both are missing)"},
+        {"a name the tray decodes counts", "modul%65=m&information=i", 10, "HTTP/1.0 200", ""},
+        {"beyond the bound", "module=m&information=i", 1, "HTTP/1.0 504",
+         "not accepted: the tray's pending decisions are at their bound, in number or in text; "
+         "its service log says which: curl http://127.0.0.1:21324/log"},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.Name);
+        FDaemon->Decisions().SetLimits({row.Bound, 1000});
+        const suitesim::TTrayAnswer answer =
+            Pumped([this, &row] { return suitesim::AddToTray(row.Query, FPort); });
+        EXPECT_EQ(answer.StatusLine, row.StatusLine);
+        EXPECT_EQ(suitesim::Accepted(answer), row.Reason.empty());
+        if (!row.Reason.empty()) {
+            EXPECT_EQ(suitesim::RefusalReason(row.Query, answer), row.Reason);
+        }
+    }
+    EXPECT_EQ(FDaemon->Decisions().Count(), 2);
 }
 
 TEST_F(DecisionServerWithSuiteSim, VerdictGivenOnTheUserInterfaceThreadReachesTheMonitor) {

@@ -8,6 +8,7 @@
 #include "suite-sim/SampleDecisions.h"
 #include "suite-sim/SimOptions.h"
 #include "suite-sim/SimServices.h"
+#include "suite-sim/TrayAdd.h"
 #include "support/LoopbackPort.h"
 #include "support/TestPeer.h"
 
@@ -265,6 +266,47 @@ TEST(SuiteSimSamples, AddReachesTheTrayAndReportsItsAnswer) {
     std::string reply;
     EXPECT_FALSE(SendAddToTray("module=a", reply, test::FreeLoopbackPort()));
     EXPECT_EQ(reply, "Could not connect to server!");
+}
+
+// Answers the real tray does not give, for suite-sim --add: each is reported, never taken.
+TEST(SuiteSimSamples, AddOptionReportsAnswersThatTakeNoDecision) {
+    struct TCase {
+        const char* Name;
+        std::string Raw; // empty: nothing listens
+        std::string StatusLine;
+        bool Taken;
+        std::string Reason;
+    } const cases[] = {
+        {"taken", test::TTestPeer::Reply(200, "id=3\r\n"), "HTTP/1.0 200 X", true, ""},
+        {"a failed handler", test::TTestPeer::Reply(500, ""), "HTTP/1.0 500 X", false,
+         "not accepted: the tray answered HTTP/1.0 500 X"},
+        {"no identifier", test::TTestPeer::Reply(200, "busy"), "HTTP/1.0 200 X", false,
+         "not accepted: the tray's answer names no new decision"},
+        {"not HTTP", "garbage", "", false,
+         "no answer from the tray: 12152: The server returned an invalid or unrecognized "
+         "response"},
+        {"nothing listens", "", "", false, "no answer from the tray: Could not connect to server!"},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
+        std::unique_ptr<test::TTestPeer> tray;
+        int port = test::FreeLoopbackPort();
+        if (!testCase.Raw.empty()) {
+            tray = std::make_unique<test::TTestPeer>(testCase.Raw);
+            port = tray->Port();
+        }
+        const TTrayAnswer answer = AddToTray("module=a&information=b c", port);
+        EXPECT_EQ(answer.StatusLine, testCase.StatusLine);
+        EXPECT_EQ(Accepted(answer), testCase.Taken);
+        if (!testCase.Taken) {
+            EXPECT_EQ(RefusalReason("module=a&information=b c", answer), testCase.Reason);
+        }
+        if (tray) {
+            // The blank cannot stand in the request line.
+            EXPECT_EQ(tray->Requests().at(0).substr(0, 49),
+                      "GET /add?module=a&information=b%20c HTTP/1.0\r\nHos");
+        }
+    }
 }
 
 } // namespace

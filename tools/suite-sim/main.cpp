@@ -5,6 +5,7 @@
 #include "suite-sim/SampleDecisions.h"
 #include "suite-sim/SimOptions.h"
 #include "suite-sim/SimServices.h"
+#include "suite-sim/TrayAdd.h"
 
 #include <chrono>
 #include <csignal>
@@ -18,6 +19,7 @@ namespace {
 using namespace vx::suitesim;
 
 constexpr const char* const UsageHint = "Type \"suite-sim --help\" for usage.";
+constexpr const char* const ErrorStart = "suite-sim: ";
 constexpr auto StartupGrace = std::chrono::milliseconds(300);
 constexpr auto RequestDrain = std::chrono::seconds(6);
 
@@ -34,11 +36,21 @@ void InitMachineKeyFromPrefix() {
     vx::httpservice::InitMachineKey();
 }
 
+// The tray's status line and body on standard output; why it did not take the decision on
+// standard error.
 int SendOneAdd(const std::string& query) {
-    std::string reply;
-    const bool taken = SendAddToTray(query, reply);
-    PrintLine(reply);
-    return taken ? 0 : 1;
+    const TTrayAnswer answer = AddToTray(query);
+    if (!answer.StatusLine.empty()) {
+        PrintLine(answer.StatusLine);
+    }
+    if (!answer.Body.empty()) {
+        PrintLine(answer.Body);
+    }
+    if (Accepted(answer)) {
+        return 0;
+    }
+    std::cerr << ErrorStart << RefusalReason(query, answer) << std::endl;
+    return 1;
 }
 
 void RaiseSample(std::size_t number) {
@@ -132,9 +144,9 @@ int main(int argc, char** argv) {
         InitMachineKeyFromPrefix();
         return RunServices(options);
     } catch (const EUsage& error) {
-        std::cerr << "suite-sim: " << error.what() << "\n" << UsageHint << "\n";
+        std::cerr << ErrorStart << error.what() << "\n" << UsageHint << "\n";
     } catch (const std::exception& error) {
-        std::cerr << "suite-sim: " << error.what() << "\n";
+        std::cerr << ErrorStart << error.what() << "\n";
     }
     return 2;
 }
