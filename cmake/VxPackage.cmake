@@ -7,16 +7,18 @@ set(CPACK_PACKAGE_VENDOR "Qelvane Limited")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "notification-area companion of the ${VX_PRODUCT_NAME} security suite")
+# The extended description; CPack puts the summary before it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- ${VX_APPLICATION_TITLE} shows each change the suite's system monitor reports
- in a dialog and sends the user's verdict back to the monitor, checks the
- suite's five local services and shows their state in a status window and
- the tray tooltip, and switches Live Protection off and on.")
+    "${VX_APPLICATION_TITLE} shows each change the suite's system monitor reports
+in a dialog and sends the user's verdict back to the monitor, checks the
+suite's five local services and shows their state in a status window and
+the tray tooltip, and switches Live Protection off and on.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Qelvane Limited <linux-support@qelvane.com>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The programs without their symbol tables, as Debian ships them.
+set(CPACK_STRIP_FILES ON)
 # Depends: the libraries' packages, from the binaries (dpkg-shlibdeps). Qt's GUI library brings
 # the X11 platform plugin; Wayland's is a package of its own.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
