@@ -1,5 +1,6 @@
 #include "support/TestPeer.h"
 
+#include "platform/Exception.h"
 #include "support/LoopbackPort.h"
 
 #include <arpa/inet.h>
@@ -39,6 +40,25 @@ TTestPeer::TTestPeer() : TTestPeer(Reply(200, "")) {}
 TTestPeer::TTestPeer(std::string rawReply) {
     SetReply(std::move(rawReply));
     FListener = BindLoopback(FPort);
+    Listen();
+}
+
+TTestPeer::TTestPeer(int port, std::string rawReply) : FPort(port) {
+    SetReply(std::move(rawReply));
+    FListener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // As the suite's services bind: a port left in TIME_WAIT by the last test is free.
+    const int on = 1;
+    ::setsockopt(FListener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    const sockaddr_in address = LoopbackAddress(port);
+    if (FListener < 0 ||
+        ::bind(FListener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(FListener);
+        throw Exception("port " + std::to_string(port) + " is taken");
+    }
+    Listen();
+}
+
+void TTestPeer::Listen() {
     if (::listen(FListener, 64) != 0) {
         ::close(FListener);
         throw std::runtime_error("listen failed");

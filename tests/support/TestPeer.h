@@ -19,6 +19,9 @@ public:
 
     TTestPeer();
     explicit TTestPeer(std::string rawReply);
+    // On the loopback port `port`, standing in for one of the suite's services; raises
+    // vx::Exception when the port is taken.
+    TTestPeer(int port, std::string rawReply);
     ~TTestPeer();
     TTestPeer(const TTestPeer&) = delete;
     TTestPeer& operator=(const TTestPeer&) = delete;
@@ -37,6 +40,7 @@ public:
     static std::string Reply(int status, const std::string& body);
 
 private:
+    void Listen();
     void Run();
     void Serve(int client);
 
