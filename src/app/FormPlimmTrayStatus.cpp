@@ -1,5 +1,7 @@
 #include "app/FormPlimmTrayStatus.h"
 
+#include "app/HelpPages.h"
+#include "app/TrayHost.h"
 #include "decisions/dialogs/DialogText.h"
 #include "decisions/dialogs/KorvexDialogs.h"
 #include "health/ServiceTester.h"
@@ -15,8 +17,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace vx::app {
 
@@ -60,6 +64,8 @@ constexpr const char* LineDeny = "deny";
 constexpr const char* WordOn = "on";
 constexpr const char* WordOff = "off";
 constexpr int NotificationMilliseconds = 15000;
+// How often a missing notification area is looked for again.
+constexpr int TrayHostPollMilliseconds = 2000;
 // An item longer than this is shortened in the middle in a notification.
 constexpr qsizetype NotificationItemLength = 80;
 constexpr const char* ExitQuestion =
@@ -147,6 +153,12 @@ void TFormPlimmTrayStatus::CreateControls() {
     bnClose->setObjectName("bnClose");
     bnClose->setGeometry(HideButtonRect);
     connect(bnClose, &QPushButton::clicked, this, [this] { bnCloseClick(); });
+    // Without a notification area the tray menu is offered here (WatchTrayHost).
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { FPopupTray->popup(mapToGlobal(position)); });
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this,
+            [] { OpenHelpPage(HelpContentsPage(HelpFolder())); });
 }
 
 QAction* TFormPlimmTrayStatus::AddAction(const char* name, const QString& caption) {
@@ -200,6 +212,8 @@ void TFormPlimmTrayStatus::CreateTrayIcon() {
     AddMenuItem("miShowstatus", aShowStatus);
     AddMenuItem("miExit", aExit);
 
+    // Asked when the icon is made, as Qt asks to pick the icon's protocol.
+    FActivateOpensConsole = StatusNotifierHostRegistered();
     FTrayIcon = new QSystemTrayIcon(product::ProductIcon(), this);
     FTrayIcon->setObjectName("TrayIcon");
     FTrayIcon->setToolTip(QApplication::applicationDisplayName());
@@ -208,6 +222,8 @@ void TFormPlimmTrayStatus::CreateTrayIcon() {
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::DoubleClick) {
                     TrayIconDblClick();
+                } else if (reason == QSystemTrayIcon::Trigger && FActivateOpensConsole) {
+                    TrayIconActivate();
                 } else if (reason == QSystemTrayIcon::Trigger) {
                     TrayIconClick();
                 }
@@ -341,11 +357,48 @@ void TFormPlimmTrayStatus::ApplyDecisionVerdict(int index, bool allow) {
     UpdateTrayIcon();
 }
 
-void TFormPlimmTrayStatus::TrayIconClick() {
+bool TFormPlimmTrayStatus::TrayIconClick() {
+    if (!FDecisionDaemon) {
+        return false; // built without its services
+    }
     auto& list = FDecisionDaemon->Decisions();
-    if (list.Count() > 0) {
-        dialogs::BringUpPlimmDecisions(
-            &list, [this](int index, bool allow) { ApplyDecisionVerdict(index, allow); });
+    if (list.Count() == 0) {
+        return false;
+    }
+    dialogs::BringUpPlimmDecisions(
+        &list, [this](int index, bool allow) { ApplyDecisionVerdict(index, allow); });
+    return true;
+}
+
+void TFormPlimmTrayStatus::TrayIconActivate() {
+    if (!TrayIconClick()) {
+        TrayIconDblClick();
+    }
+}
+
+void TFormPlimmTrayStatus::WatchTrayHost() {
+    if (FTrayHostTimer == nullptr) {
+        FTrayHostTimer = new QTimer(this);
+        FTrayHostTimer->setInterval(TrayHostPollMilliseconds);
+        connect(FTrayHostTimer, &QTimer::timeout, this, [this] { FollowTrayHost(); });
+        FTrayHostTimer->start();
+    }
+    FollowTrayHost();
+}
+
+void TFormPlimmTrayStatus::FollowTrayHost() {
+    const bool without = !QSystemTrayIcon::isSystemTrayAvailable();
+    if (without != FWithoutTrayHost) {
+        FWithoutTrayHost = without;
+        setContextMenuPolicy(without ? Qt::CustomContextMenu : Qt::DefaultContextMenu);
+        if (without) {
+            aShowStatusExecute();
+        }
+    }
+    // Asking an XEmbed tray is a look at the X server; asking a StatusNotifier watcher is a
+    // call on the session bus, which is left alone while the icon is shown.
+    if (FActivateOpensConsole && !FWithoutTrayHost) {
+        FTrayHostTimer->stop();
     }
 }
 
@@ -429,7 +482,12 @@ void TFormPlimmTrayStatus::aShowStatusExecute() {
 }
 
 void TFormPlimmTrayStatus::bnCloseClick() {
-    hide();
+    HideOrMinimize();
+}
+
+void TFormPlimmTrayStatus::HideOrMinimize() {
+    // A hidden window could not be brought back without the tray icon.
+    FWithoutTrayHost ? showMinimized() : hide();
 }
 
 void TFormPlimmTrayStatus::aExitExecute() {
@@ -443,7 +501,7 @@ void TFormPlimmTrayStatus::aExitExecute() {
 
 void TFormPlimmTrayStatus::closeEvent(QCloseEvent* event) {
     event->ignore();
-    hide();
+    HideOrMinimize();
 }
 
 } // namespace vx::app

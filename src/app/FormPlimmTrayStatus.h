@@ -22,6 +22,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QSystemTrayIcon;
+class QTimer;
 
 namespace vx::app {
 
@@ -71,6 +72,13 @@ public:
     decisions::TMonitorSender& MonitorSender() const { return *FMonitorSender; }
     const TTrayIconState& TrayIconState() const { return FIconState; }
 
+    // Keeps the program reachable without a notification area (a desktop without a tray, a
+    // Wayland session without a StatusNotifier host): while there is none, the status window
+    // shows, offers the tray menu on a right click and minimises instead of hiding. Follows a
+    // tray that comes or goes later; start-up calls it once the window exists.
+    void WatchTrayHost();
+    bool WithoutTrayHost() const { return FWithoutTrayHost; }
+
 signals:
     // The user confirmed Exit: the program ends.
     void ExitConfirmed();
@@ -95,8 +103,14 @@ private:
     void aFileScanExecute();
     void aUpdateExecute();
     void TrayIconDblClick();
-    // A single click (Trigger on XEmbed hosts, Activate on StatusNotifierItem hosts).
-    void TrayIconClick();
+    // A single click on an XEmbed icon: brings up the decision dialog while decisions are
+    // pending; false when there are none.
+    bool TrayIconClick();
+    // The activation of a StatusNotifier item, which knows no double click: the decision
+    // dialog while decisions are pending, else what a double click does.
+    void TrayIconActivate();
+    void FollowTrayHost();
+    void HideOrMinimize();
     void aLiveProtectionExecute();
     void UpdateTrayIcon();
     void ReportUndelivered(const decisions::TMonitorFailure& failure);
@@ -133,6 +147,10 @@ private:
     std::array<int, 5> FHintLineOfService{};
     TProtectionStatuses FProtections{};
     TTrayIconState FIconState;
+    // The icon is a StatusNotifier item: its activation opens the main console.
+    bool FActivateOpensConsole = false;
+    bool FWithoutTrayHost = false;
+    QTimer* FTrayHostTimer = nullptr;
 };
 
 } // namespace vx::app

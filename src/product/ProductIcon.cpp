@@ -48,7 +48,11 @@ QIcon ProductIcon() {
 }
 
 void ApplyProductIdentity() {
-    QApplication::setApplicationDisplayName(QString::fromUtf8(ApplicationTitle));
+    // The title is the application's name, not its display name: Qt appends a display name to
+    // every window title, and the windows are titled with the suite's name alone. A tray item
+    // on D-Bus takes its title from the name.
+    QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
+    QApplication::setDesktopFileName(QString::fromUtf8(DesktopFileName));
     QApplication::setWindowIcon(ProductIcon());
 }
 

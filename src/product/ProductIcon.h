@@ -10,8 +10,8 @@ namespace vx::product {
 QIcon ProductIcon();
 QPixmap ProductIconPixmap(int size, qreal devicePixelRatio = 1.0);
 
-// Gives the running QApplication the product's title and icon, as start-up does before any
-// window exists.
+// Gives the running QApplication the product's title, desktop file and icon, as start-up does
+// before any window exists.
 void ApplyProductIdentity();
 
 } // namespace vx::product

@@ -15,6 +15,7 @@
 
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -264,6 +265,44 @@ TEST_F(TrayX11Test, ALongItemKeepsTheLabelsInSight) {
     Settle();
     EXPECT_LT(Form().frameGeometry().height(), tall);
     EXPECT_TRUE(centred());
+}
+
+// Without a notification area the window shows at once and offers the tray menu, every entry
+// of it, on a right click; "Hide" minimises it rather than leave it out of reach. When a tray
+// comes, the icon is there and the window hides as usual.
+TEST_F(TrayX11Test, WithoutATrayTheWindowOffersTheTrayMenu) {
+    struct TTrayBack {
+        ~TTrayBack() { Desktop().StartTray(); }
+    } trayBack;
+    Desktop().StopTray();
+    ASSERT_TRUE(WaitUntil([] { return !QSystemTrayIcon::isSystemTrayAvailable(); }));
+
+    Window().WatchTrayHost();
+    EXPECT_TRUE(Window().WithoutTrayHost());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window()));
+    const QPoint middle = Window().mapToGlobal(Window().rect().center());
+    ASSERT_TRUE(Desktop().ClickAt(middle.x(), middle.y(), 3));
+    ASSERT_TRUE(WaitUntil([&] { return Window().PopupTray().isVisible(); }));
+    QStringList entries;
+    for (const QAction* entry : Window().PopupTray().actions()) {
+        entries << entry->objectName();
+    }
+    EXPECT_EQ(entries, (QStringList{"miSystemScan", "miFileScan", "miUpdate", "N1",
+                                    "miLiveProtection", "miShowstatus", "miExit"}));
+    Window().PopupTray().hide();
+
+    auto* hide = Window().findChild<QPushButton*>("bnClose");
+    ASSERT_TRUE(ClickOn(*hide));
+    ASSERT_TRUE(WaitUntil([&] { return Window().isMinimized(); }));
+    EXPECT_TRUE(Window().isVisible());
+
+    ASSERT_TRUE(Desktop().StartTray());
+    ASSERT_TRUE(WaitUntil([&] { return !Window().WithoutTrayHost(); }));
+    ASSERT_TRUE(WaitUntil([&] { return Window().TrayIcon().geometry().isValid(); }));
+    Window().showNormal();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window()));
+    hide->click();
+    EXPECT_FALSE(Window().isVisible());
 }
 
 } // namespace

@@ -36,9 +36,8 @@ protected:
         fs::remove_all(FDir);
     }
 
-    std::unique_ptr<TChildProcess> StartTray() {
-        auto tray = std::make_unique<TChildProcess>(BinDir / "VXTray", std::vector<std::string>{},
-                                                    FEnvironment);
+    std::unique_ptr<TChildProcess> StartTray(const std::vector<std::string>& args = {}) {
+        auto tray = std::make_unique<TChildProcess>(BinDir / "VXTray", args, FEnvironment);
         EXPECT_TRUE(PollUntil([] { return LoopbackListening(TrayPort); }, 15s)) << tray->Output();
         return tray;
     }
@@ -109,6 +108,39 @@ TEST_F(Tray, StartsOnACorruptRegistryAndAMissingPrefix) {
     std::ofstream(FDir / "prefix/system.reg") << "this is not a registry file\n";
     auto tray = StartTray();
     EXPECT_TRUE(tray->WaitForLine("system.reg:1:", 5s)) << tray->Output();
+    tray->Signal(SIGTERM);
+    EXPECT_EQ(tray->Wait(2s), 0) << tray->Output();
+}
+
+// Qt's own options are no more the program's than any other argument: a style or a platform
+// named there takes no effect, and the tray serves as without them.
+TEST_F(Tray, TakesNoArgumentsNotEvenQts) {
+    auto tray = StartTray(
+        {"-platform", "nonexistent-platform", "-style", "nonexistent-style", "--anything"});
+    const auto [healthCode, health] = Run("vxhealth", {});
+    EXPECT_EQ(healthCode, 0) << health;
+    tray->Signal(SIGTERM);
+    EXPECT_EQ(tray->Wait(2s), 0) << tray->Output();
+    EXPECT_EQ(tray->Output().find("nonexistent"), std::string::npos) << tray->Output();
+}
+
+// A display named but not there (an autostart racing the desktop, a stale remote session):
+// the tray says so, runs offscreen, and its decision service answers the health check.
+TEST_F(Tray, RunsOffscreenWhenTheDisplayCannotBeOpened) {
+    std::string display;
+    for (int number = 99; number < 199 && display.empty(); ++number) {
+        if (!fs::exists("/tmp/.X11-unix/X" + std::to_string(number))) {
+            display = ":" + std::to_string(number);
+        }
+    }
+    ASSERT_FALSE(display.empty());
+    FEnvironment["DISPLAY"] = display;
+    FEnvironment["QT_QPA_PLATFORM"] = "";
+    FEnvironment["WAYLAND_DISPLAY"] = "";
+    auto tray = StartTray();
+    EXPECT_TRUE(tray->WaitForLine("running offscreen", 10s)) << tray->Output();
+    const auto [healthCode, health] = Run("vxhealth", {});
+    EXPECT_EQ(healthCode, 0) << health;
     tray->Signal(SIGTERM);
     EXPECT_EQ(tray->Wait(2s), 0) << tray->Output();
 }

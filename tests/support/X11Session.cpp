@@ -109,25 +109,40 @@ bool TX11Session::Start() {
         return false;
     }
     FServer = std::move(server);
-    const TChildProcess::TEnvironment display{{"DISPLAY", FDisplay}};
     FWindowManager = std::make_unique<TChildProcess>(
-        *FindProgram("openbox"), std::vector<std::string>{"--sm-disable"}, display);
-    FTray = std::make_unique<TChildProcess>(
-        *FindProgram("trayer"),
-        std::vector<std::string>{"--edge", "top", "--align", "right", "--widthtype", "request",
-                                 "--height", "32", "--transparent", "false", "--expand", "true",
-                                 "--SetDockType", "true"},
-        display);
+        *FindProgram("openbox"), std::vector<std::string>{"--sm-disable"},
+        TChildProcess::TEnvironment{{"DISPLAY", FDisplay}});
     if (!WaitFor("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, "window id", StartWait) ||
-        !WaitFor("xdotool", {"search", "--classname", "trayer"}, "", StartWait)) {
+        !StartTray()) {
         FWhy = "the window manager or the system tray did not start on " + FDisplay + ": " +
-               FWindowManager->Output() + FTray->Output();
+               FWindowManager->Output() + (FTray ? FTray->Output() : std::string());
         FTray.reset();
         FWindowManager.reset();
         FServer.reset();
         return false;
     }
     return true;
+}
+
+bool TX11Session::StartTray() {
+    if (FTray) {
+        return true;
+    }
+    FTray = std::make_unique<TChildProcess>(
+        *FindProgram("trayer"),
+        std::vector<std::string>{"--edge", "top", "--align", "right", "--widthtype", "request",
+                                 "--height", "32", "--transparent", "false", "--expand", "true",
+                                 "--SetDockType", "true"},
+        TChildProcess::TEnvironment{{"DISPLAY", FDisplay}});
+    return WaitFor("xdotool", {"search", "--classname", "trayer"}, "", StartWait);
+}
+
+void TX11Session::StopTray() {
+    if (FTray) {
+        FTray->Signal(SIGTERM);
+        FTray->Wait(EndWait);
+        FTray.reset();
+    }
 }
 
 std::optional<std::string> TX11Session::XdoTool(const std::vector<std::string>& args) const {
@@ -157,10 +172,12 @@ bool TX11Session::Keys(const std::vector<std::string>& keys) const {
     return XdoTool(args).has_value();
 }
 
-bool TX11Session::ClickAt(int x, int y) const {
+bool TX11Session::ClickAt(int x, int y, int button, int clicks) const {
     // Without --sync: that waits for the pointer to move, which it never does when it is
-    // already there.
-    return XdoTool({"mousemove", std::to_string(x), std::to_string(y), "click", "1"}).has_value();
+    // already there. The clicks of a double click come well within its interval.
+    return XdoTool({"mousemove", std::to_string(x), std::to_string(y), "click", "--repeat",
+                    std::to_string(clicks), "--delay", "60", std::to_string(button)})
+        .has_value();
 }
 
 } // namespace vx::test

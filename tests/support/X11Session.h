@@ -38,8 +38,14 @@ public:
     bool Activate(unsigned long window) const;
     // Presses keys on the active window ("Tab", "space", "alt+a", ...).
     bool Keys(const std::vector<std::string>& keys) const;
-    // Moves the pointer to the screen position and clicks the left button there.
-    bool ClickAt(int x, int y) const;
+    // Moves the pointer to the screen position and clicks a button there (1 left, 3 right) as
+    // often as `clicks` says, a double click for two.
+    bool ClickAt(int x, int y, int button = 1, int clicks = 1) const;
+
+    // Ends the XEmbed tray, as on a desktop without a notification area, and starts it again;
+    // StartTray is true once the tray is there.
+    void StopTray();
+    bool StartTray();
 
     // The one session of this executable.
     static TX11Session& Shared();
