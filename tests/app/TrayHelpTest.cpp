@@ -1,6 +1,7 @@
 // Help: a dialog's Help button and F1 open its topic's page beside the program, in the user's
 // browser; a topic without a page, or a keyword that is not a plain name, opens the contents.
 #include "TrayWindowFixture.h"
+#include "UrlRecorder.h"
 #include "app/HelpPages.h"
 #include "decisions/dialogs/KorvexDialogs.h"
 #include "support/CaseName.h"
@@ -19,16 +20,6 @@
 #include <gtest/gtest.h>
 
 namespace vx::app::test {
-
-// Takes the pages the desktop is asked to open, in place of a browser.
-class TUrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> Urls;
-public slots:
-    void Open(const QUrl& url) { Urls << url; }
-};
-
 namespace {
 
 using taskdialog::htContext;
@@ -122,5 +113,3 @@ TEST_F(TrayHelpTest, HelpAndF1OpenTheDialogsTopic) {
 
 } // namespace
 } // namespace vx::app::test
-
-#include "TrayHelpTest.moc"

@@ -3,12 +3,12 @@
 // tests of the tray icon on such a desktop. It owns org.kde.StatusNotifierWatcher, says that a
 // host is registered, and prints "item <service>" for each item that registers, "watching"
 // once it is ready.
+#include "SniWatcher.h"
+
 #include <iostream>
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusMessage>
-#include <QStringList>
 
 namespace {
 
@@ -16,36 +16,6 @@ constexpr const char* WatcherService = "org.kde.StatusNotifierWatcher";
 constexpr const char* WatcherPath = "/StatusNotifierWatcher";
 
 } // namespace
-
-class TStatusNotifierWatcher : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ IsStatusNotifierHostRegistered)
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ RegisteredStatusNotifierItems)
-    Q_PROPERTY(int ProtocolVersion READ ProtocolVersion)
-public:
-    bool IsStatusNotifierHostRegistered() const { return true; }
-    QStringList RegisteredStatusNotifierItems() const { return FItems; }
-    int ProtocolVersion() const { return 0; }
-
-public slots:
-    // An item names its service, or only its object path on the caller's connection.
-    void RegisterStatusNotifierItem(const QString& service, const QDBusMessage& message) {
-        const QString item = service.startsWith('/') ? message.service() : service;
-        FItems << item;
-        std::cout << "item " << item.toStdString() << std::endl;
-        emit StatusNotifierItemRegistered(item);
-    }
-    void RegisterStatusNotifierHost(const QString& /*service*/) {}
-
-signals:
-    void StatusNotifierItemRegistered(const QString& service);
-    void StatusNotifierItemUnregistered(const QString& service);
-    void StatusNotifierHostRegistered();
-
-private:
-    QStringList FItems;
-};
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
@@ -63,5 +33,3 @@ int main(int argc, char** argv) {
     std::cout << "watching" << std::endl;
     return QCoreApplication::exec();
 }
-
-#include "SniWatcher.moc"
