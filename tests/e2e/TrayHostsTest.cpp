@@ -33,6 +33,8 @@ constexpr int TrayPort = 21324;
 constexpr const char* SuiteTitle = "Korvex - Thornet 2";
 constexpr const char* ApplicationTitle = "Korvex - Thornet 2 Tray";
 constexpr const char* ConsoleStarted = "VXMain.exe started";
+constexpr const char* NoBus =
+    "dbus-daemon and dbus-send are not installed (scripts/install-deps installs them)";
 // Bounds of the waits, not expectations: a loaded machine may need most of them.
 constexpr auto StartWait = 20s;
 constexpr auto EndWait = 10s;
@@ -157,9 +159,39 @@ protected:
         ASSERT_EQ(code, 0) << reply;
     }
 
+    // A private session bus with our StatusNotifier host on it, for VXTray started later;
+    // the host's process, or nullptr without dbus-daemon and dbus-send.
+    TChildProcess* StartStatusNotifierHost(const std::vector<std::string>& args) {
+        const auto busDaemon = FindProgram("dbus-daemon");
+        if (!busDaemon || !FindProgram("dbus-send")) {
+            return nullptr;
+        }
+        Session().StopTray();
+        FBus = std::make_unique<TChildProcess>(
+            *busDaemon, std::vector<std::string>{"--session", "--nofork", "--print-address=1"});
+        EXPECT_TRUE(FBus->WaitForLine("unix:", StartWait)) << FBus->Output();
+        std::string address = FBus->Output().substr(FBus->Output().find("unix:"));
+        FEnvironment["DBUS_SESSION_BUS_ADDRESS"] = address.substr(0, address.find('\n'));
+        auto hostEnvironment = FEnvironment;
+        hostEnvironment["QT_QPA_PLATFORM"] = "xcb";
+        FHost = std::make_unique<TChildProcess>(BinDir / "vx_sni_watcher", args, hostEnvironment);
+        EXPECT_TRUE(FHost->WaitForLine("watching", StartWait)) << FHost->Output();
+        return FHost.get();
+    }
+    // The service of the first item that registered with the host; empty when none did.
+    std::string WaitForItem(TChildProcess& host) {
+        if (!host.WaitForLine("item ", StartWait)) {
+            return {};
+        }
+        std::string item = host.Output().substr(host.Output().find("item ") + 5);
+        return item.substr(0, item.find('\n'));
+    }
+
     TTempPrefix FPrefix{BinDir / "prefix"};
     TChildProcess::TEnvironment FEnvironment;
     std::unique_ptr<TChildProcess> FSuite;
+    std::unique_ptr<TChildProcess> FBus;
+    std::unique_ptr<TChildProcess> FHost;
     std::unique_ptr<TChildProcess> FTray;
 };
 
@@ -203,30 +235,18 @@ TEST_F(TrayHosts, AnXEmbedDoubleClickStartsTheMainConsoleOnce) {
 // own: the item is titled with the application's title; its activation, a single click there,
 // starts the main console, and while a decision is pending brings up the decision dialog.
 TEST_F(TrayHosts, AStatusNotifierActivationOpensTheConsoleOrTheDecisions) {
-    const auto busDaemon = FindProgram("dbus-daemon");
-    const auto busSend = FindProgram("dbus-send");
-    if (!busDaemon || !busSend) {
-        GTEST_SKIP() << "dbus-daemon and dbus-send are not installed (scripts/install-deps "
-                        "installs them)";
+    TChildProcess* watcher = StartStatusNotifierHost({});
+    if (watcher == nullptr) {
+        GTEST_SKIP() << NoBus;
     }
-    Session().StopTray();
-    TChildProcess bus(*busDaemon, {"--session", "--nofork", "--print-address=1"});
-    ASSERT_TRUE(bus.WaitForLine("unix:", StartWait)) << bus.Output();
-    std::string address = bus.Output().substr(bus.Output().find("unix:"));
-    address = address.substr(0, address.find('\n'));
-    FEnvironment["DBUS_SESSION_BUS_ADDRESS"] = address;
-    TChildProcess watcher(BinDir / "vx_sni_watcher", {}, FEnvironment);
-    ASSERT_TRUE(watcher.WaitForLine("watching", StartWait)) << watcher.Output();
-
     TChildProcess& tray = StartTray();
-    ASSERT_TRUE(watcher.WaitForLine("item ", StartWait)) << watcher.Output() << tray.Output();
-    std::string item = watcher.Output().substr(watcher.Output().find("item ") + 5);
-    item = item.substr(0, item.find('\n'));
+    const std::string item = WaitForItem(*watcher);
+    ASSERT_FALSE(item.empty()) << watcher->Output() << tray.Output();
     const auto call = [&](const std::vector<std::string>& args) {
         std::vector<std::string> all{"--session", "--print-reply", "--dest=" + item,
                                      "/StatusNotifierItem"};
         all.insert(all.end(), args.begin(), args.end());
-        return Run(*busSend, all);
+        return Run(*FindProgram("dbus-send"), all);
     };
     const auto [titleCode, title] = call({"org.freedesktop.DBus.Properties.Get",
                                           "string:org.kde.StatusNotifierItem", "string:Title"});
@@ -248,6 +268,23 @@ TEST_F(TrayHosts, AStatusNotifierActivationOpensTheConsoleOrTheDecisions) {
     EXPECT_EQ(WaitForTitledWindow(), dialog);
     std::this_thread::sleep_for(SecondStartWait);
     EXPECT_EQ(Count(tray.Output(), ConsoleStarted), 1U) << tray.Output();
+}
+
+// The host reads the item's icon and its menu, every entry with Live Protection checked, and
+// draws them (tray-statusnotifier.png, the README's picture of such a desktop).
+TEST_F(TrayHosts, AStatusNotifierHostShowsTheIconAndTheWholeMenu) {
+    const fs::path picture = fs::path(VX_SCREENSHOT_DIR) / "tray-statusnotifier.png";
+    fs::create_directories(picture.parent_path());
+    fs::remove(picture);
+    TChildProcess* host = StartStatusNotifierHost({"--screenshot", picture.string()});
+    if (host == nullptr) {
+        GTEST_SKIP() << NoBus;
+    }
+    TChildProcess& tray = StartTray();
+    ASSERT_EQ(host->Wait(StartWait), 0) << host->Output() << tray.Output();
+    EXPECT_THAT(host->Output(), HasSubstr("menu System Scan|File & Folder Scan|Update|-|"
+                                          "Live Protection*|Show status|Exit\n"));
+    EXPECT_TRUE(fs::exists(picture));
 }
 
 } // namespace
