@@ -66,6 +66,7 @@ constexpr const char* WordOff = "off";
 constexpr int NotificationMilliseconds = 15000;
 // How often a missing notification area is looked for again.
 constexpr int TrayHostPollMilliseconds = 2000;
+constexpr const char* OffscreenPlatform = "offscreen";
 // An item longer than this is shortened in the middle in a notification.
 constexpr qsizetype NotificationItemLength = 80;
 constexpr const char* ExitQuestion =
@@ -377,6 +378,10 @@ void TFormPlimmTrayStatus::TrayIconActivate() {
 }
 
 void TFormPlimmTrayStatus::WatchTrayHost() {
+    // Offscreen nobody sees a window, whatever the tray.
+    if (QGuiApplication::platformName() == QLatin1String(OffscreenPlatform)) {
+        return;
+    }
     if (FTrayHostTimer == nullptr) {
         FTrayHostTimer = new QTimer(this);
         FTrayHostTimer->setInterval(TrayHostPollMilliseconds);

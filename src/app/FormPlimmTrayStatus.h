@@ -75,7 +75,8 @@ public:
     // Keeps the program reachable without a notification area (a desktop without a tray, a
     // Wayland session without a StatusNotifier host): while there is none, the status window
     // shows, offers the tray menu on a right click and minimises instead of hiding. Follows a
-    // tray that comes or goes later; start-up calls it once the window exists.
+    // tray that comes or goes later; start-up calls it once the window exists. Offscreen it
+    // does nothing.
     void WatchTrayHost();
     bool WithoutTrayHost() const { return FWithoutTrayHost; }
 

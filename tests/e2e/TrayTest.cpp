@@ -103,7 +103,7 @@ TEST_F(Tray, StartsOnACorruptRegistryAndAMissingPrefix) {
     {
         auto tray = StartTray();
         tray->Signal(SIGTERM);
-        ASSERT_EQ(tray->Wait(2s), 0);
+        ASSERT_EQ(tray->Wait(2s), 0) << tray->Output();
     }
     std::ofstream(FDir / "prefix/system.reg") << "this is not a registry file\n";
     auto tray = StartTray();
