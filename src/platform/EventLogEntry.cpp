@@ -1,6 +1,7 @@
 #include "platform/EventLogEntry.h"
 
-#include <string_view>
+#include "platform/TextCodec.h"
+
 #include <syslog.h>
 
 namespace vx::win {
@@ -56,17 +57,7 @@ std::string EventText(const TEventRecord& event) {
         if (&string != &event.Strings.front()) {
             text += ' ';
         }
-        // Windows' message texts end in a line break, which would leave two blanks.
-        std::string_view s = string;
-        while (!s.empty() && (s.back() == '\r' || s.back() == '\n')) {
-            s.remove_suffix(1);
-        }
-        for (std::size_t i = 0; i < s.size(); ++i) {
-            if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
-                continue;
-            }
-            text += (s[i] == '\r' || s[i] == '\n') ? ' ' : s[i];
-        }
+        text += OneLine(string);
     }
     return text;
 }

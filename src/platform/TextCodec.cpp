@@ -149,6 +149,21 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
+std::string OneLine(std::string_view text) {
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) {
+        text.remove_suffix(1);
+    }
+    std::string line;
+    line.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        line += (text[i] == '\r' || text[i] == '\n') ? ' ' : text[i];
+    }
+    return line;
+}
+
 std::string FoldCase(std::string_view text) {
     std::string out(text);
     for (char& c : out) {

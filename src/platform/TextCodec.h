@@ -36,6 +36,10 @@ bool SameText(std::string_view a, std::string_view b);
 // ' '), as Delphi's Trim.
 std::string_view Trim(std::string_view text);
 
+// `text` on one line: its trailing line breaks go and each inner one (CR LF, CR or LF) becomes
+// a blank. Windows' message texts end in CR LF.
+std::string OneLine(std::string_view text);
+
 // The value of a hexadecimal digit of either case, -1 for any other character.
 int HexDigit(char c);
 

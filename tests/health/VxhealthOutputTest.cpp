@@ -11,24 +11,6 @@
 namespace vx::vxhealth {
 namespace {
 
-TEST(VxhealthOutput, MessagesBecomeOneLine) {
-    const struct {
-        const char* Name;
-        std::string Text;
-        std::string Line;
-    } cases[] = {
-        {"Windows text", "12002: The operation timed out\r\n", "12002: The operation timed out"},
-        {"several line ends", "text\n\r\n\r", "text"},
-        {"inner breaks", "one\r\ntwo\nthree\rfour", "one two three four"},
-        {"nothing to do", "Could not connect to server!", "Could not connect to server!"},
-        {"only breaks", "\r\n", ""},
-    };
-    for (const auto& row : cases) {
-        SCOPED_TRACE(row.Name);
-        EXPECT_EQ(OneLine(row.Text), row.Line);
-    }
-}
-
 TEST(VxhealthOutput, JsonStringsAreEscaped) {
     const struct {
         const char* Name;

@@ -74,6 +74,24 @@ TEST(TextCodec, KeepBytesBringsBackEveryByteStringAndConvertsValidTextAsReplaceD
     EXPECT_EQ(Utf16LeToUtf8(lone.data(), lone.size(), TInvalidText::KeepBytes), Bad + Bad);
 }
 
+TEST(TextCodec, OneLineDropsTrailingBreaksAndBlanksInnerOnes) {
+    const struct {
+        const char* Name;
+        std::string Text;
+        std::string Line;
+    } cases[] = {
+        {"Windows text", "12002: The operation timed out\r\n", "12002: The operation timed out"},
+        {"several line ends", "text\n\r\n\r", "text"},
+        {"inner breaks", "one\r\ntwo\nthree\rfour", "one two three four"},
+        {"nothing to do", "Could not connect to server!", "Could not connect to server!"},
+        {"only breaks", "\r\n", ""},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.Name);
+        EXPECT_EQ(OneLine(row.Text), row.Line);
+    }
+}
+
 TEST(TextCodec, CaseFoldingIsAsciiOnly) {
     EXPECT_TRUE(SameText("Software\\Classes", "SOFTWARE\\classes"));
     EXPECT_FALSE(SameText("abc", "abd"));

@@ -6,6 +6,7 @@
 #include "health/HttpConnection.h"
 #include "health/HttpResponse.h"
 #include "health/InternetErrors.h"
+#include "platform/TextCodec.h"
 
 #include <charconv>
 #include <vector>
@@ -101,13 +102,9 @@ TTrayAnswer AddToTray(const std::string& query, int port) {
     }
     // What came before a failed read is still the answer.
     if (received.empty() || !health::CouldBeStatusLine(received)) {
-        answer.Failure =
-            health::InternetErrorText(error != 0 ? error : health::ErrorHttpInvalidServerResponse);
         // Windows' message texts end in a line break; the reason is one line.
-        while (!answer.Failure.empty() &&
-               (answer.Failure.back() == '\r' || answer.Failure.back() == '\n')) {
-            answer.Failure.pop_back();
-        }
+        answer.Failure = win::OneLine(
+            health::InternetErrorText(error != 0 ? error : health::ErrorHttpInvalidServerResponse));
         return answer;
     }
     const std::size_t headEnd = health::HeadEnd(received);

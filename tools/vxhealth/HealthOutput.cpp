@@ -1,5 +1,7 @@
 #include "vxhealth/HealthOutput.h"
 
+#include "platform/TextCodec.h"
+
 namespace vx::vxhealth {
 namespace {
 
@@ -9,21 +11,6 @@ constexpr unsigned char FirstPrintable = 0x20;
 constexpr unsigned char Delete = 0x7F;
 
 } // namespace
-
-std::string OneLine(std::string_view text) {
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) {
-        text.remove_suffix(1);
-    }
-    std::string line;
-    line.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            continue;
-        }
-        line += (text[i] == '\r' || text[i] == '\n') ? ' ' : text[i];
-    }
-    return line;
-}
 
 std::string JsonString(std::string_view text) {
     std::string json = "\"";
@@ -48,7 +35,7 @@ std::string ServiceMessage(const health::TWebThreadTester& tester, const std::st
     const std::string start = displayName + MessageSeparator;
     for (const auto& message : tester.Messages()) {
         if (message.rfind(start, 0) == 0) {
-            return OneLine(std::string_view(message).substr(start.size()));
+            return win::OneLine(std::string_view(message).substr(start.size()));
         }
     }
     return {};
@@ -61,7 +48,7 @@ void PrintText(const health::TWebThreadTester& tester, std::ostream& out) {
             << "\n";
     }
     for (const auto& message : tester.Messages()) {
-        out << OneLine(message) << "\n";
+        out << win::OneLine(message) << "\n";
     }
 }
 

@@ -9,10 +9,6 @@
 // What vxhealth prints of one round of probes, for people and for scripts.
 namespace vx::vxhealth {
 
-// `text` on one line: trailing line breaks go, each inner one (CR LF, CR or LF) becomes a
-// blank. The suite's error texts end in CR LF, as Windows' message texts do.
-std::string OneLine(std::string_view text);
-
 // `text` as a JSON string with its quotes: '"' and '\' escaped, every control character
 // (below U+0020, and DEL) as \uXXXX; other bytes as they are (the texts are UTF-8).
 std::string JsonString(std::string_view text);
