@@ -66,7 +66,6 @@ constexpr const char* WordOff = "off";
 constexpr int NotificationMilliseconds = 15000;
 // How often a missing notification area is looked for again.
 constexpr int TrayHostPollMilliseconds = 2000;
-constexpr const char* OffscreenPlatform = "offscreen";
 // An item longer than this is shortened in the middle in a notification.
 constexpr qsizetype NotificationItemLength = 80;
 constexpr const char* ExitQuestion =
@@ -379,7 +378,7 @@ void TFormPlimmTrayStatus::TrayIconActivate() {
 
 void TFormPlimmTrayStatus::WatchTrayHost() {
     // Offscreen nobody sees a window, whatever the tray.
-    if (QGuiApplication::platformName() == QLatin1String(OffscreenPlatform)) {
+    if (RunsOffscreen()) {
         return;
     }
     if (FTrayHostTimer == nullptr) {

@@ -5,7 +5,6 @@
 namespace vx::app {
 namespace {
 
-constexpr const char* Offscreen = "offscreen";
 constexpr const char* Wayland = "wayland";
 constexpr const char* Xcb = "xcb";
 constexpr const char* NoDisplayNotice =
@@ -21,7 +20,7 @@ bool ListsOffscreen(const std::string& platforms) {
     std::stringstream entries(platforms);
     std::string entry;
     while (std::getline(entries, entry, ';')) {
-        if (entry.substr(0, entry.find(':')) == Offscreen) {
+        if (entry.substr(0, entry.find(':')) == OffscreenPlatform) {
             return true;
         }
     }
@@ -35,7 +34,7 @@ TQtPlatformChoice ChooseQtPlatforms(const char* qtPlatform, const char* waylandD
     if (IsSet(qtPlatform)) {
         std::string platforms = qtPlatform;
         if (!ListsOffscreen(platforms)) {
-            platforms += std::string(";") + Offscreen;
+            platforms += std::string(";") + OffscreenPlatform;
         }
         return {platforms, {}};
     }
@@ -47,9 +46,9 @@ TQtPlatformChoice ChooseQtPlatforms(const char* qtPlatform, const char* waylandD
         platforms += std::string(Xcb) + ";";
     }
     if (platforms.empty()) {
-        return {Offscreen, NoDisplayNotice};
+        return {OffscreenPlatform, NoDisplayNotice};
     }
-    return {platforms + Offscreen, {}};
+    return {platforms + OffscreenPlatform, {}};
 }
 
 std::string OffscreenFallbackNotice(const char* waylandDisplay, const char* display) {

@@ -8,11 +8,17 @@
 // instead of aborting.
 namespace vx::app {
 
+// Qt's name of the platform without a display (QGuiApplication::platformName()).
+inline constexpr const char* OffscreenPlatform = "offscreen";
+
 struct TQtPlatformChoice {
     // For QT_QPA_PLATFORM: the platforms to try in order, separated by ';'.
     std::string Platforms;
     // Why offscreen is the only choice; empty when there is a display to try.
     std::string Notice;
+
+    // Whether a display comes before offscreen.
+    bool TriesDisplayFirst() const { return !Platforms.starts_with(OffscreenPlatform); }
 };
 
 // From the environment's QT_QPA_PLATFORM, WAYLAND_DISPLAY and DISPLAY (nullptr or empty when

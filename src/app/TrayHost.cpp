@@ -1,5 +1,7 @@
 #include "app/TrayHost.h"
 
+#include "app/QtPlatformChoice.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
@@ -14,7 +16,6 @@ constexpr const char* WatcherService = "org.kde.StatusNotifierWatcher";
 constexpr const char* WatcherPath = "/StatusNotifierWatcher";
 constexpr const char* WatcherInterface = "org.kde.StatusNotifierWatcher";
 constexpr const char* HostRegisteredProperty = "IsStatusNotifierHostRegistered";
-constexpr const char* OffscreenPlatform = "offscreen";
 constexpr const char* BusAddressVariable = "DBUS_SESSION_BUS_ADDRESS";
 constexpr const char* RuntimeDirVariable = "XDG_RUNTIME_DIR";
 constexpr const char* RuntimeBusName = "/bus";
@@ -34,7 +35,7 @@ bool SessionBusNamed() {
 bool StatusNotifierHostRegistered() {
     // Qt shows no icon offscreen, and without a session bus there is no host to ask: neither
     // is worth starting the bus connection's thread for.
-    if (QGuiApplication::platformName() == QLatin1String(OffscreenPlatform) || !SessionBusNamed()) {
+    if (RunsOffscreen() || !SessionBusNamed()) {
         return false;
     }
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -45,6 +46,10 @@ bool StatusNotifierHostRegistered() {
     }
     QDBusInterface watcher(WatcherService, WatcherPath, WatcherInterface, bus);
     return watcher.isValid() && watcher.property(HostRegisteredProperty).toBool();
+}
+
+bool RunsOffscreen() {
+    return QGuiApplication::platformName() == QLatin1String(OffscreenPlatform);
 }
 
 } // namespace vx::app

@@ -11,4 +11,7 @@ namespace vx::app {
 // is made.
 bool StatusNotifierHostRegistered();
 
+// Whether Qt runs offscreen, where neither a window nor a tray icon can be seen.
+bool RunsOffscreen();
+
 } // namespace vx::app

@@ -5,6 +5,7 @@
 #include "app/QtPlatformChoice.h"
 #include "app/QtUiThread.h"
 #include "app/StopSignals.h"
+#include "app/TrayHost.h"
 #include "config/ConfigManager.h"
 #include "decisions/dialogs/KorvexDialogs.h"
 #include "i18n/AppTranslator.h"
@@ -36,7 +37,7 @@ bool ChooseQtPlatforms() {
     if (!choice.Notice.empty()) {
         std::cerr << ProgramPrefix << choice.Notice << "\n";
     }
-    return !choice.Platforms.starts_with("offscreen");
+    return choice.TriesDisplayFirst();
 }
 
 } // namespace
@@ -54,7 +55,7 @@ int main(int /*argc*/, char** argv) {
     int qtArgc = 1;
     std::array<char*, 2> qtArgv{argv[0], nullptr};
     QApplication application(qtArgc, qtArgv.data());
-    if (displayNamed && QGuiApplication::platformName() == "offscreen") {
+    if (displayNamed && vx::app::RunsOffscreen()) {
         std::cerr << ProgramPrefix
                   << vx::app::OffscreenFallbackNotice(Environment("WAYLAND_DISPLAY"),
                                                       Environment("DISPLAY"))
