@@ -67,27 +67,6 @@ bool IsHostName(const std::string& name) {
     });
 }
 
-// Bytes that cannot stand in a request line are sent escaped, never raw: a path can then not
-// break the request line or smuggle header lines.
-std::string EscapePath(const std::string& path) {
-    static const char hex[] = "0123456789abcdef";
-    std::string escaped;
-    escaped.reserve(path.size());
-    if (path.empty() || path.front() != '/') {
-        escaped += '/';
-    }
-    for (unsigned char c : path) {
-        if (c <= 0x20 || c >= 0x7F) {
-            escaped += '%';
-            escaped += hex[c >> 4];
-            escaped += hex[c & 0x0F];
-        } else {
-            escaped += static_cast<char>(c);
-        }
-    }
-    return escaped;
-}
-
 // A GET with no headers but the host and the agent.
 std::string RequestText(const std::string& hostName, int port, const std::string& path,
                         const std::string& userAgent) {
@@ -134,6 +113,25 @@ bool IsInterim(const THttpResponseHead& head) {
 }
 
 } // namespace
+
+std::string EscapePath(const std::string& path) {
+    static const char hex[] = "0123456789abcdef";
+    std::string escaped;
+    escaped.reserve(path.size());
+    if (path.empty() || path.front() != '/') {
+        escaped += '/';
+    }
+    for (unsigned char c : path) {
+        if (c <= 0x20 || c >= 0x7F) {
+            escaped += '%';
+            escaped += hex[c >> 4];
+            escaped += hex[c & 0x0F];
+        } else {
+            escaped += static_cast<char>(c);
+        }
+    }
+    return escaped;
+}
 
 void InitializeHttpClient() {}
 

@@ -101,6 +101,10 @@ bool HttpGetToStream(const std::string& url, std::string& stream, std::int32_t& 
 bool HttpGetToString(const std::string& url, std::string& body, std::int32_t& errorCode,
                      const TCancelled& cancelled = {});
 std::string BuildHttpURL(const std::string& host, int port, const std::string& path);
+// `path` as a request line carries it: starting with "/", and every byte that cannot stand in
+// a request line (up to a blank, and from DEL) as %xx, so that a path can neither break the
+// request line nor smuggle header lines.
+std::string EscapePath(const std::string& path);
 bool HttpGetFromHost(const std::string& host, int port, const std::string& path, std::string& body,
                      std::int32_t& errorCode);
 

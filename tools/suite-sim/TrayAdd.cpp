@@ -42,23 +42,6 @@ constexpr int StatusRejected = 504;
 constexpr std::size_t MaxAnswer = std::size_t{1} << 20;
 constexpr std::size_t ReceiveChunk = 4096;
 
-// As the HTTP client sends a path: a byte that cannot stand in a request line as %XX.
-std::string EscapeRequestBytes(const std::string& text) {
-    static constexpr char hex[] = "0123456789ABCDEF";
-    std::string escaped;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7F) {
-            escaped += '%';
-            escaped += hex[byte >> 4];
-            escaped += hex[byte & 0x0F];
-        } else {
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
 void ReadStatus(const std::string& head, TTrayAnswer& answer) {
     std::string line = head.substr(0, head.find('\n'));
     if (!line.empty() && line.back() == '\r') {
@@ -85,7 +68,7 @@ TTrayAnswer AddToTray(const std::string& query, int port) {
     std::int32_t error = connection.Connect(TrayHost, port, start + health::DefaultConnectTimeout);
     if (error == 0) {
         error = connection.Send(RequestStart +
-                                EscapeRequestBytes(decisions::AddCommand + (QueryStart + query)) +
+                                health::EscapePath(decisions::AddCommand + (QueryStart + query)) +
                                 RequestEnd + std::to_string(port) + RequestHeadEnd);
     }
     std::string received;
